@@ -1,0 +1,20 @@
+#include "access/sql_statement.h"
+
+#include <iostream>
+
+SQLStatement::SQLStatement(sqlite3* database, std::string sql)
+    : stmt(nullptr), rc(0), prepared(false) {
+  rc = sqlite3_prepare_v2(database, sql.c_str(), -1, &stmt, nullptr);
+  if (rc != SQLITE_OK) {
+    // No line end: the caller's own report continues this line.
+    std::cerr << "unable to prepare: " << sql;
+    return;
+  }
+  prepared = true;
+}
+
+SQLStatement::~SQLStatement() {
+  if (prepared && sqlite3_finalize(stmt) != SQLITE_OK) {
+    std::cerr << "could not free statement, leaking memory" << std::endl;
+  }
+}

@@ -1,0 +1,20 @@
+#ifndef DB_DB_H_
+#define DB_DB_H_
+
+#include <sqlite3.h>
+
+#include "access/linx_ipc.h"
+#include "access/stream_file_access.h"
+
+// Program-wide state, set up once at start-up and kept for the whole run.
+
+// The catalogue /mnt/hd/streammgr/stream.db; exported under this name, since
+// the stream database library reads through it. Never closed.
+extern sqlite3* db;
+// True when StreamMgr ran at start-up: every action then goes through it
+// over `ipc` instead of reading `db` directly.
+extern bool streamMgrRunning;
+extern LinxIpc ipc;
+extern StreamFileAccess fileAccess;
+
+#endif  // DB_DB_H_

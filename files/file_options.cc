@@ -1,0 +1,3 @@
+#include "files/file_options.h"
+
+bool ProcessFileDisplayOptions(std::string*, FileOptions*) { return true; }

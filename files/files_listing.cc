@@ -1,0 +1,3 @@
+#include "files/files_listing.h"
+
+void DisplayFiles(const FileOptions&) {}

@@ -1,0 +1,3 @@
+#include "maintenance/disk_analysis.h"
+
+void AnalyzeDisk() {}

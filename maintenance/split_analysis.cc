@@ -1,0 +1,3 @@
+#include "maintenance/split_analysis.h"
+
+void AnalyzeSplitEvents(uint32_t) {}

@@ -1,0 +1,4 @@
+#include "maintenance/table_inventory.h"
+
+void DisplayTables() {}
+void DisplayStatus() {}

@@ -1,0 +1,24 @@
+#include "access/config_mp_client.h"
+
+#include "standin/wire.h"
+
+ConfigMPClient::ConfigMPClient(LinxIpc& ipc, int timeoutSeconds)
+    : ipc_(ipc), timeoutSeconds_(timeoutSeconds) {}
+
+int ConfigMPClient::GetVideoRecordingSettings(
+    VideoRecordingSettings& settings) {
+  std::string request;
+  wire::PutU8(wire::kSettings, &request);
+  wire::PutString(std::string(), &request);
+  std::string reply;
+  if (!ipc_.Exchange(request, &reply, timeoutSeconds_ * 1000)) return -1;
+  wire::Reader reader = wire::ReaderOf(reply);
+  uint8_t status = wire::kFailed;
+  uint32_t hours = 0;
+  if (!wire::GetU8(&reader, &status) || status != wire::kOk ||
+      !wire::GetU32(&reader, &hours) || !wire::AtEnd(reader)) {
+    return -1;
+  }
+  settings.reExportHours = hours;
+  return 0;
+}

@@ -1,0 +1,32 @@
+#include "access/log_client.h"
+
+#include <syslog.h>
+
+LogClient& LogClient::Instance() {
+  static LogClient client;
+  return client;
+}
+
+LogClient::LogClient() : level_(~0u) {}
+
+void LogClient::ProcessName(const std::string& name) { processName_ = name; }
+
+const std::string& LogClient::ProcessName() const { return processName_; }
+
+unsigned LogClient::Level() const { return level_; }
+
+std::ostream& LogMsg::Log(unsigned severity, const std::string& processName) {
+  severity_ = severity;
+  processName_ = processName;
+  return text_;
+}
+
+SysLogMsg::~SysLogMsg() {
+  // openlog keeps the pointer, so the identity must outlive every message.
+  static std::string identity;
+  identity = processName_;
+  // No LOG_PERROR and no LOG_CONS: the tool's own streams stay exact.
+  openlog(identity.c_str(), 0, LOG_USER);
+  syslog(LOG_USER | (severity_ & LOG_PRIMASK), "%s", text_.str().c_str());
+  closelog();
+}

@@ -1,0 +1,8 @@
+// The program-wide state that the tool's main defines, for the unit tests
+// that link the tool's library without it.
+#include "db.h"
+
+sqlite3* db = nullptr;
+bool streamMgrRunning = false;
+LinxIpc ipc(std::string("db"));
+StreamFileAccess fileAccess;

@@ -1,0 +1,206 @@
+#include "tests/sandbox.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "standin/recorder_schema.h"
+
+namespace {
+
+std::string ShellQuoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + "'";
+}
+
+void MakeExecutable(const std::string& path, const std::string& script) {
+  WriteFile(path, script);
+  chmod(path.c_str(), 0755);
+}
+
+std::string FakeScript(const Sandbox& sandbox, const std::string& name,
+                       const std::string& body) {
+  return "#!/bin/sh\nprintf '%s\\n' \"$*\" >> " +
+         ShellQuoted(sandbox.logs + "/" + name + ".log") + "\n" + body + "\n";
+}
+
+// The script run inside the namespaces: mounts, fakes, daemon, db.
+std::string RunScript(const Sandbox& sandbox,
+                      const std::vector<std::string>& args,
+                      const RunOptions& options) {
+  const std::string dir = ShellQuoted(sandbox.dir);
+  std::ostringstream script;
+  script << "set -u\ncd " << dir << "\n"
+         << "fail() { echo \"$1\" > " << dir << "/harness.err; exit 90; }\n"
+         << "mount --make-rprivate / || fail 'cannot make mounts private'\n"
+         << "mount -t tmpfs tmpfs /mnt || fail 'cannot mount /mnt'\n"
+         << "mkdir /mnt/hd && mount --bind " << ShellQuoted(sandbox.hd)
+         << " /mnt/hd || fail 'cannot mount /mnt/hd'\n";
+  if (options.captureSyslog) {
+    // A private /dev, so the listener's /dev/log is the case's own.
+    script
+        << "mkdir /mnt/dev && mount --rbind /dev /mnt/dev"
+           " && mount -t tmpfs tmpfs /dev || fail 'cannot make /dev'\n"
+           "for node in null zero full random urandom tty; do\n"
+           "  touch /dev/$node && mount --bind /mnt/dev/$node /dev/$node\n"
+           "done\n"
+        << ShellQuoted(SYSLOG_LISTENER) << " /dev/log " << dir
+        << "/logs/syslog &\n"
+           "listener=$!\n"
+           "n=0; while [ ! -S /dev/log ]; do n=$((n+1));"
+           " [ $n -gt 500 ] && fail 'no syslog listener'; sleep 0.01; done\n";
+  }
+  script << "export PATH=" << ShellQuoted(sandbox.bin) << ":\"$PATH\"\n"
+         << "export TZ=UTC\n";
+  if (options.daemon) {
+    script << ShellQuoted(STREAMMGR_BINARY);
+    for (const std::string& arg : options.daemonArgs) {
+      script << " " << ShellQuoted(arg);
+    }
+    script << " > " << dir << "/daemon.out 2> " << dir << "/daemon.err &\n"
+           << "daemon=$!\n"
+           << "n=0; until grep -q ready " << dir << "/daemon.out; do"
+           << " n=$((n+1)); [ $n -gt 1000 ] && fail 'StreamMgr did not start';"
+           << " sleep 0.01; done\n"
+           << "printf '#!/bin/sh\\necho %s\\n' $daemon > " << dir
+           << "/bin/pidof\n";
+  }
+  script << ShellQuoted(DB_BINARY);
+  for (const std::string& arg : args) script << " " << ShellQuoted(arg);
+  script << " < /dev/null > " << dir << "/out 2> " << dir << "/err\n"
+         << "echo $? > " << dir << "/status\n";
+  if (options.daemon) {
+    script << "kill -TERM $daemon; wait $daemon; echo $? > " << dir
+           << "/daemon.status\n";
+  }
+  if (options.captureSyslog) script << "kill $listener; wait $listener\n";
+  script << "exit 0\n";
+  return script.str();
+}
+
+}  // namespace
+
+Sandbox MakeSandbox() {
+  char pattern[] = "/tmp/db-case.XXXXXX";
+  Sandbox sandbox;
+  if (mkdtemp(pattern) == nullptr) {
+    ADD_FAILURE() << "cannot make a case directory";
+    return sandbox;
+  }
+  sandbox.dir = pattern;
+  sandbox.hd = sandbox.dir + "/hd";
+  sandbox.bin = sandbox.dir + "/bin";
+  sandbox.logs = sandbox.dir + "/logs";
+  for (const std::string& dir : {sandbox.hd, sandbox.bin, sandbox.logs}) {
+    mkdir(dir.c_str(), 0755);
+  }
+  mkdir((sandbox.hd + "/streams").c_str(), 0755);
+  FakeCommand(sandbox, "pidof", "exit 1");
+  for (const char* name : {"sql", "StreamMgrCli", "filePes"}) {
+    FakeCommand(sandbox, name, "exit 0");
+  }
+  return sandbox;
+}
+
+void RemoveSandbox(const Sandbox& sandbox) {
+  if (sandbox.dir.empty()) return;
+  std::string command = "rm -rf " + ShellQuoted(sandbox.dir);
+  if (system(command.c_str()) != 0)
+    ADD_FAILURE() << "cannot remove " << sandbox.dir;
+}
+
+void CreateCatalogue(const Sandbox& sandbox, const std::string& sql) {
+  mkdir((sandbox.hd + "/streammgr").c_str(), 0755);
+  sqlite3* catalogue = nullptr;
+  std::string path = sandbox.hd + "/streammgr/stream.db";
+  ASSERT_EQ(SQLITE_OK, sqlite3_open(path.c_str(), &catalogue));
+  char* error = nullptr;
+  std::string all = std::string(RecorderSchemaSql()) + sql;
+  int rc = sqlite3_exec(catalogue, all.c_str(), nullptr, nullptr, &error);
+  EXPECT_EQ(SQLITE_OK, rc) << (error ? error : "");
+  sqlite3_free(error);
+  sqlite3_close(catalogue);
+}
+
+std::string QueryCatalogue(const Sandbox& sandbox, const std::string& sql) {
+  sqlite3* catalogue = nullptr;
+  std::string path = sandbox.hd + "/streammgr/stream.db";
+  std::string rows;
+  if (sqlite3_open_v2(path.c_str(), &catalogue, SQLITE_OPEN_READONLY,
+                      nullptr) != SQLITE_OK) {
+    ADD_FAILURE() << "cannot open " << path;
+    sqlite3_close(catalogue);
+    return rows;
+  }
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v2(catalogue, sql.c_str(), -1, &stmt, nullptr) !=
+      SQLITE_OK) {
+    ADD_FAILURE() << sqlite3_errmsg(catalogue);
+  } else {
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+      for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+        const unsigned char* text = sqlite3_column_text(stmt, i);
+        if (i > 0) rows += "|";
+        rows += text ? reinterpret_cast<const char*>(text) : "NULL";
+      }
+      rows += "\n";
+    }
+  }
+  sqlite3_finalize(stmt);
+  sqlite3_close(catalogue);
+  return rows;
+}
+
+void FakeCommand(const Sandbox& sandbox, const std::string& name,
+                 const std::string& body) {
+  MakeExecutable(sandbox.bin + "/" + name, FakeScript(sandbox, name, body));
+}
+
+void WriteFile(const std::string& path, const std::string& content) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file << content;
+  if (!file) ADD_FAILURE() << "cannot write " << path;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream content;
+  content << file.rdbuf();
+  return content.str();
+}
+
+RunResult RunDb(const Sandbox& sandbox, const std::vector<std::string>& args,
+                const RunOptions& options) {
+  RunResult result;
+  std::string script = sandbox.dir + "/run.sh";
+  WriteFile(script, RunScript(sandbox, args, options));
+  std::string command = "unshare --mount --net -- /bin/sh " +
+                        ShellQuoted(script) + " > " +
+                        ShellQuoted(sandbox.dir + "/harness.out") + " 2>&1";
+  int shell = system(command.c_str());
+  std::string status = ReadFile(sandbox.dir + "/status");
+  if (status.empty()) {
+    ADD_FAILURE() << "the sandbox could not be set up (namespaces need root): "
+                  << "exit " << WEXITSTATUS(shell) << " "
+                  << ReadFile(sandbox.dir + "/harness.err")
+                  << ReadFile(sandbox.dir + "/harness.out");
+    return result;
+  }
+  result.out = ReadFile(sandbox.dir + "/out");
+  result.err = ReadFile(sandbox.dir + "/err");
+  result.status = atoi(status.c_str());
+  return result;
+}

@@ -1,0 +1,55 @@
+#ifndef DB_TESTS_SANDBOX_H_
+#define DB_TESTS_SANDBOX_H_
+
+#include <string>
+#include <vector>
+
+// One end-to-end case: a private directory whose hd/ is mounted at /mnt/hd
+// while the shipped db runs in a mount and network namespace of its own,
+// with bin/ first on PATH for the fake outside commands.
+struct Sandbox {
+  std::string dir;
+  std::string hd;
+  std::string bin;
+  std::string logs;
+};
+
+struct RunOptions {
+  // Start the stand-in StreamMgr with these arguments inside the case's
+  // namespaces, and let the fake pidof print its pid.
+  bool daemon = false;
+  std::vector<std::string> daemonArgs;
+  // Bind a listener at /dev/log; what it receives lands in logs/syslog.
+  bool captureSyslog = false;
+};
+
+struct RunResult {
+  std::string out;
+  std::string err;
+  int status = -1;
+};
+
+// Makes a fresh case directory with silent fakes of pidof, sql,
+// StreamMgrCli and filePes that log their arguments to logs/NAME.log.
+Sandbox MakeSandbox();
+void RemoveSandbox(const Sandbox& sandbox);
+
+// Creates hd/streammgr/stream.db from the recorder schema, then runs `sql`.
+void CreateCatalogue(const Sandbox& sandbox, const std::string& sql);
+// Runs `sql` on the case's catalogue; rows as lines of '|'-joined values.
+std::string QueryCatalogue(const Sandbox& sandbox, const std::string& sql);
+
+// Replaces the fake `name` with a script running `body` (after the line
+// that logs its arguments).
+void FakeCommand(const Sandbox& sandbox, const std::string& name,
+                 const std::string& body);
+
+void WriteFile(const std::string& path, const std::string& content);
+std::string ReadFile(const std::string& path);
+
+// Runs the shipped db with `args`; the case fails loudly when the sandbox
+// cannot be set up.
+RunResult RunDb(const Sandbox& sandbox, const std::vector<std::string>& args,
+                const RunOptions& options = RunOptions());
+
+#endif  // DB_TESTS_SANDBOX_H_

@@ -1,0 +1,187 @@
+// Start-up, the access path, the option loop's own rows and the help screen,
+// through the shipped binary.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "tests/sandbox.h"
+
+namespace {
+
+const char kUsageBody[] =
+    "         [-h] or [--help] or [--usage] Shows this help message\n"
+    "         [-a] or [--analyze] <d|s[z]>  Analyze the database and stream "
+    "files (d = entire disk, s = split events)\n"
+    "                    d = Analyze entire disk: all possible split points A) "
+    "playable within 2 seconds, B) on frame boundary\n"
+    "                    s = Analyze all split events: total parts, 2-sec "
+    "overlap, last part >= 2 sec\n"
+    "                    znn = Optional split event verification that all "
+    "parts are < nn GB in size\n"
+    "         [-d] or [--delete] <reid>  Delete this REID or all events with "
+    "this groupId\n"
+    "                 [--deleteall]      Delete all events\n"
+    "         [-e] or [--events]         Display the events table\n"
+    "         [-f] or [--files] <[*?num]s[0-3]cfklnrt>   Display the files "
+    "table.  One or more options required:\n"
+    "                    Options can be combined, and are processed in the "
+    "order entered (might be important for sorting).\n"
+    "                    [*?num] = Display a specific file num (or combined "
+    "with wildcards). Default sort by num\n"
+    "                    s[0-3]  = Display a specific stream number (i.e. show "
+    "file chain).  Default sort by start tick\n"
+    "                    a = Display allocated file(s) (to be written next). "
+    "Default sort by start tick\n"
+    "                    c = Display current file(s) being written. Default "
+    "sort by start tick\n"
+    "                    f = Display 'Free' or 'UsedFree' files.  Default sort "
+    "by start tick\n"
+    "                    k = Display 'UsedKeep' files (i.e. files locked by "
+    "untransferred events). Default sort by start tick\n"
+    "                    l = Limit output to the first 20 items.\n"
+    "                    n = Sort by file number\n"
+    "                    r = Reverse the sort\n"
+    "                    t = Sort by start tick\n"
+    "                    NOTE: if * is used, entire string must be enclosed in "
+    "single quotes: e.g. '*r'\n"
+    "                    Example: db -f '*r' = display all files, reverse "
+    "sorted by (default) file number\n"
+    "                    Example: db -f 20?tr = display files 200-209, reverse "
+    "sorted by start tick\n"
+    "                    Example: db -f s0f = display free files for stream 0, "
+    "sorted by (default) start tick\n"
+    "                    Example: db -f s2 = display file chain for stream 2, "
+    "sorted by (default) start tick\n"
+    "         [-r] or [--reid] <reid>  Display only this REID or groupId\n"
+    "         [-p] or [--split]        Display only events that have been "
+    "split\n"
+    "         [-s] or [--status]       Display the status table\n"
+    "         [-t] or [--tables]       Display the list of tables and number "
+    "of rows in each\n"
+    "         [-u] or [--un]           Display only events that are "
+    "un-transferred (and un-confirmed)\n"
+    "\n";
+
+std::string Usage(const std::string& message, const char* status) {
+  std::string text = "\n\n";
+  if (!message.empty()) text += message + "\n";
+  return text + "Usage: " + DB_BINARY + "\n" + kUsageBody + status;
+}
+
+const char kNotRunning[] = "StreamMgr is currently NOT running\n\n";
+const char kRunning[] = "StreamMgr is currently running\n\n";
+const char kUnknown[] = "Error: unknown option specified";
+
+class StartupTest : public ::testing::Test {
+ protected:
+  void SetUp() override { sandbox_ = MakeSandbox(); }
+  void TearDown() override { RemoveSandbox(sandbox_); }
+
+  Sandbox sandbox_;
+};
+
+TEST_F(StartupTest, NoArgumentsPrintsUsageAndLeavesTheDiskAlone) {
+  RunResult run = RunDb(sandbox_, {});
+  EXPECT_EQ(Usage("", kNotRunning), run.out);
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ(0, run.status);
+  struct stat status;
+  EXPECT_NE(0, stat((sandbox_.hd + "/streammgr").c_str(), &status))
+      << "the catalogue must not be created without arguments";
+}
+
+TEST_F(StartupTest, UsageSaysRunningWhileStreamMgrRuns) {
+  CreateCatalogue(sandbox_, "");
+  RunOptions options;
+  options.daemon = true;
+  RunResult run = RunDb(sandbox_, {"-h"}, options);
+  EXPECT_EQ(Usage("", kRunning), run.out);
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ(0, run.status);
+  RunResult bare = RunDb(sandbox_, {}, options);
+  EXPECT_EQ(Usage("", kRunning), bare.out);
+}
+
+TEST_F(StartupTest, HelpAndUsageRunEachTimeTheyAppear) {
+  CreateCatalogue(sandbox_, "");
+  RunResult run = RunDb(sandbox_, {"--help", "--usage", "--he"});
+  EXPECT_EQ(
+      Usage("", kNotRunning) + Usage("", kNotRunning) + Usage("", kNotRunning),
+      run.out);
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ(0, run.status);
+}
+
+TEST_F(StartupTest, UnknownOrIncompleteOptionsShowDiagnosticAndUsage) {
+  CreateCatalogue(sandbox_, "");
+  const std::string program = DB_BINARY;
+  RunResult run = RunDb(sandbox_, {"-x", "--del", "5", "--nope", "-f"});
+  EXPECT_EQ(program + ": invalid option -- 'x'\n" + program +
+                ": option '--del' is ambiguous; possibilities: '--delete' "
+                "'--deleteall'\n" +
+                program + ": unrecognized option '--nope'\n" + program +
+                ": option requires an argument -- 'f'\n",
+            run.err);
+  std::string screen = Usage(kUnknown, kNotRunning);
+  EXPECT_EQ(screen + screen + screen + screen, run.out);
+  EXPECT_EQ(0, run.status);
+}
+
+TEST_F(StartupTest, MissingCatalogueDirectoryGivesSqliteOpenCode) {
+  // No streammgr directory: SQLite cannot create the file.
+  RunResult run = RunDb(sandbox_, {"-t"});
+  EXPECT_EQ(0u, run.err.find("error opening sqlite3\n"
+                             "unable to prepare: select number, size from "
+                             "streamfilesmainunable to access database\n"))
+      << run.err;
+  EXPECT_EQ(14, run.status);
+
+  RunResult help = RunDb(sandbox_, {"-h", "-t"});
+  EXPECT_EQ(0, help.status);
+  RunResult unknown = RunDb(sandbox_, {"-x", "-t"});
+  EXPECT_EQ(0, unknown.status);
+}
+
+TEST_F(StartupTest, CatalogueWithoutFileTableReportsSizeLoading) {
+  WriteFile(sandbox_.dir + "/placeholder", "");
+  mkdir((sandbox_.hd + "/streammgr").c_str(), 0755);
+  RunResult run = RunDb(sandbox_, {"-h"});
+  EXPECT_EQ(
+      "unable to prepare: select number, size from streamfilesmainunable to "
+      "access database\n",
+      run.err);
+  EXPECT_EQ(Usage("", kNotRunning), run.out);
+  EXPECT_EQ(0, run.status);
+}
+
+TEST_F(StartupTest, MissingPoolIsReportedAndStartUpGoesOn) {
+  CreateCatalogue(sandbox_, "");
+  ASSERT_EQ(0, rmdir((sandbox_.hd + "/streams").c_str()));
+  RunResult run = RunDb(sandbox_, {"-h"});
+  EXPECT_EQ(" cannot proceed without fileAccess initialized\n", run.err);
+  EXPECT_EQ(Usage("", kNotRunning), run.out);
+  EXPECT_EQ(0, run.status);
+}
+
+TEST_F(StartupTest, UnreachableStreamMgrEndsTheRunWithStatusOne) {
+  CreateCatalogue(sandbox_, "");
+  FakeCommand(sandbox_, "pidof", "echo 1234");
+  RunResult run = RunDb(sandbox_, {"-h", "-e"});
+  EXPECT_EQ("", run.out) << "no option may run";
+  EXPECT_EQ("Error initializing the ipc connection\n", run.err);
+  EXPECT_EQ(1, run.status);
+  EXPECT_EQ("StreamMgr\n", ReadFile(sandbox_.logs + "/pidof.log"));
+}
+
+TEST_F(StartupTest, StreamMgrIsNotAskedForFileSizes) {
+  CreateCatalogue(sandbox_, "");
+  WriteFile(sandbox_.dir + "/requests", "");
+  RunOptions options;
+  options.daemon = true;
+  options.daemonArgs = {"--request-log", sandbox_.dir + "/requests"};
+  RunResult run = RunDb(sandbox_, {"-h"}, options);
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("", ReadFile(sandbox_.dir + "/requests"));
+}
+
+}  // namespace
