@@ -20,4 +20,12 @@ bool IsStaged(const std::string& basePath);
 // end, and the total reached so far is returned.
 int64_t EventSize(const std::string& reid);
 
+// EventSize for the metadata files basePath + ".xml" and basePath + ".mtd".
+int64_t EventSizeAt(const std::string& basePath);
+
+// The video bytes of one segment between two offsets of its stream file; 0
+// for a stop before 0 or a start before 0 without a stop, negative when the
+// start lies past the stop.
+int64_t SegmentBytes(int32_t startOffset, int32_t stopOffset);
+
 #endif  // DB_EVENTS_EVENT_METADATA_H_

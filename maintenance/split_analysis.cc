@@ -1,3 +1,151 @@
 #include "maintenance/split_analysis.h"
 
-void AnalyzeSplitEvents(uint32_t) {}
+#include <sqlite3.h>
+
+#include <cmath>
+#include <iomanip>
+#include <iostream>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "access/sql_statement.h"
+#include "access/stream_db.h"
+#include "access/stream_mgr_api.h"
+#include "db.h"
+#include "events/event_metadata.h"
+
+namespace {
+
+using StreamMgrApi::EventRecordItem;
+// Group id to its events; equal keys keep the order they were read in.
+using EventGroups = std::multimap<std::string, EventRecordItem>;
+using GroupEvents =
+    std::pair<EventGroups::const_iterator, EventGroups::const_iterator>;
+
+const char kEventsSql[] = "select * from events";
+// A part starts this many ticks (two seconds) before the previous one stops.
+const uint32_t kOverlapTicks = 4;
+
+std::vector<EventRecordItem> EventsFromStreamMgr() {
+  StreamMgrApi::EventRecordListMessage list;
+  StreamMgrApi::GetEventsFromSqlStatement(ipc, kEventsSql, list, 60000);
+  return list.records;
+}
+
+// On a step error the events read so far are kept.
+std::vector<EventRecordItem> EventsFromCatalogue() {
+  std::vector<EventRecordItem> events;
+  SQLStatement statement(db, kEventsSql);
+  if (statement.rc != SQLITE_OK) return events;
+  while ((statement.rc = sqlite3_step(statement.stmt)) == SQLITE_ROW) {
+    events.push_back(StreamDB::LoadEventInfoFromStatement(statement));
+  }
+  if (statement.rc != SQLITE_DONE) std::cerr << "stmt Error: ";
+  return events;
+}
+
+EventGroups EventsByGroup(const std::vector<EventRecordItem>& events) {
+  EventGroups groups;
+  for (const EventRecordItem& event : events) {
+    groups.insert({event.groupId.value, event});
+  }
+  return groups;
+}
+
+bool HasTwoSecondOverlap(const EventRecordItem& previous,
+                         const EventRecordItem& event) {
+  return event.startTick.value == previous.stopTick.value - kOverlapTicks;
+}
+
+// Ticks by which `event` starts before `previous` stops; negative for a gap.
+int32_t OverlapTicks(const EventRecordItem& previous,
+                     const EventRecordItem& event) {
+  return static_cast<int32_t>(previous.stopTick.value - event.startTick.value);
+}
+
+// A part passes when its metadata is staged and its size is above 0 and
+// below the limit.
+bool IsPartSmallEnough(const EventRecordItem& event, uint32_t maxPartSizeGB) {
+  if (!IsStaged(kMetadataDirectory + event.reid.value)) return false;
+  const uint64_t sizeBytes = static_cast<uint64_t>(EventSize(event.reid.value));
+  const double sizeGB = std::ldexp(static_cast<double>(sizeBytes), -30);
+  return sizeGB != 0 && sizeGB < maxPartSizeGB;
+}
+
+// Judged on the event's own part and total, not on the group's.
+bool IsTooShortLastPart(const EventRecordItem& event) {
+  return event.part.value == event.totalparts.value &&
+         event.stopTick.value - event.startTick.value < kOverlapTicks;
+}
+
+const char* VerdictText(bool passed) { return passed ? "PASS" : "FAIL"; }
+
+// Parts must be numbered 1 to the expected count without a gap.
+void PrintPartNumbersCheck(uint32_t expectedParts,
+                           const std::set<uint32_t>& partNumbers) {
+  const size_t uniqueParts = partNumbers.size();
+  const uint32_t lastPart = *partNumbers.rbegin();
+  if (expectedParts == uniqueParts && expectedParts == lastPart) {
+    std::cout << "  Checking totalParts.........PASS\n";
+    return;
+  }
+  std::cout << "  Checking totalParts.........FAIL:  expectedTotalParts="
+            << expectedParts << "  actualUniquePartNums=" << uniqueParts
+            << "  lastPartNum=" << lastPart << '\n';
+}
+
+// Reports one group; an overlap failure is printed as it is found, the
+// first one ending the overlap line with "FAIL".
+void CheckGroup(const std::string& groupId, GroupEvents events,
+                uint32_t maxPartSizeGB) {
+  std::cout << "Checking groupId '" << groupId << "':\n";
+  const uint32_t expectedParts = events.first->second.totalparts.value;
+  // Sizing the parts reads their metadata, which may take a while.
+  std::cout << "  Checking 2-second overlap..." << std::flush;
+  bool overlapPassed = true;
+  bool lastPartPassed = true;
+  bool sizesPassed = true;
+  std::set<uint32_t> partNumbers;
+  const EventRecordItem* previous = nullptr;
+  for (auto it = events.first; it != events.second; ++it) {
+    const EventRecordItem& event = it->second;
+    if (previous != nullptr && !HasTwoSecondOverlap(*previous, event)) {
+      if (overlapPassed) std::cout << "FAIL\n";
+      overlapPassed = false;
+      std::cout << "    Part " << event.part.value
+                << " doesn't have 2-second overlap:  ticks = "
+                << OverlapTicks(*previous, event) << '\n';
+    }
+    if (maxPartSizeGB != 0 && !IsPartSmallEnough(event, maxPartSizeGB)) {
+      sizesPassed = false;
+    }
+    if (IsTooShortLastPart(event)) lastPartPassed = false;
+    previous = &event;
+    partNumbers.insert(event.part.value);
+  }
+  if (overlapPassed) std::cout << "PASS\n";
+  std::cout << "  Verify last part >= 2 sec..." << VerdictText(lastPartPassed)
+            << '\n';
+  PrintPartNumbersCheck(expectedParts, partNumbers);
+  if (maxPartSizeGB != 0) {
+    std::cout << "  Verify part sizes < " << std::setw(2) << maxPartSizeGB
+              << " GB..." << VerdictText(sizesPassed) << '\n';
+  }
+}
+
+}  // namespace
+
+void AnalyzeSplitEvents(uint32_t maxPartSizeGB) {
+  const EventGroups groups = EventsByGroup(
+      streamMgrRunning ? EventsFromStreamMgr() : EventsFromCatalogue());
+  for (auto it = groups.begin(); it != groups.end();) {
+    const GroupEvents events = groups.equal_range(it->first);
+    // Unsplit events may carry no group id; they are not checked.
+    if (!it->first.empty()) CheckGroup(it->first, events, maxPartSizeGB);
+    it = events.second;
+  }
+  std::cout << '\n';
+}

@@ -26,6 +26,14 @@ std::string ShellQuoted(const std::string& text) {
   return quoted + "'";
 }
 
+// The command that starts a shipped binary; binaries built for another
+// machine run through the emulator in DB_EMULATOR.
+std::string ShippedCommand(const char* binary) {
+  const std::string emulator = DB_EMULATOR;
+  if (emulator.empty()) return ShellQuoted(binary);
+  return emulator + " " + ShellQuoted(binary);
+}
+
 void MakeExecutable(const std::string& path, const std::string& script) {
   WriteFile(path, script);
   chmod(path.c_str(), 0755);
@@ -57,7 +65,7 @@ std::string RunScript(const Sandbox& sandbox,
            "for node in null zero full random urandom tty; do\n"
            "  touch /dev/$node && mount --bind /mnt/dev/$node /dev/$node\n"
            "done\n"
-        << ShellQuoted(SYSLOG_LISTENER) << " /dev/log " << dir
+        << ShippedCommand(SYSLOG_LISTENER) << " /dev/log " << dir
         << "/logs/syslog &\n"
            "listener=$!\n"
            "n=0; while [ ! -S /dev/log ]; do n=$((n+1));"
@@ -66,7 +74,10 @@ std::string RunScript(const Sandbox& sandbox,
   script << "export PATH=" << ShellQuoted(sandbox.bin) << ":\"$PATH\"\n"
          << "export TZ=UTC\n";
   if (options.daemon) {
-    script << ShellQuoted(STREAMMGR_BINARY);
+    // A "ready" left by an earlier run of the case must not be taken for
+    // this daemon's.
+    script << "rm -f " << dir << "/daemon.out\n"
+           << ShippedCommand(STREAMMGR_BINARY);
     for (const std::string& arg : options.daemonArgs) {
       script << " " << ShellQuoted(arg);
     }
@@ -75,16 +86,19 @@ std::string RunScript(const Sandbox& sandbox,
            << "n=0; until grep -q ready " << dir << "/daemon.out; do"
            << " n=$((n+1)); [ $n -gt 1000 ] && fail 'StreamMgr did not start';"
            << " sleep 0.01; done\n"
+           << "mv " << dir << "/bin/pidof " << dir << "/pidof.saved\n"
            << "printf '#!/bin/sh\\necho %s\\n' $daemon > " << dir
-           << "/bin/pidof\n";
+           << "/bin/pidof && chmod +x " << dir << "/bin/pidof\n";
   }
-  script << ShellQuoted(DB_BINARY);
+  script << ShippedCommand(DB_BINARY);
   for (const std::string& arg : args) script << " " << ShellQuoted(arg);
   script << " < /dev/null > " << dir << "/out 2> " << dir << "/err\n"
          << "echo $? > " << dir << "/status\n";
   if (options.daemon) {
+    // Later runs of the case see the case's own pidof again.
     script << "kill -TERM $daemon; wait $daemon; echo $? > " << dir
-           << "/daemon.status\n";
+           << "/daemon.status\n"
+           << "mv " << dir << "/pidof.saved " << dir << "/bin/pidof\n";
   }
   if (options.captureSyslog) script << "kill $listener; wait $listener\n";
   script << "exit 0\n";

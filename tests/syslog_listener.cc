@@ -1,11 +1,24 @@
 // Receives system-log datagrams at a socket path and appends each one, with
-// a line end, to a file, until it is killed.
+// a line end, to a file, until it is killed (SIGTERM). Killed, it first
+// writes every datagram already queued: a sender's syslog() has returned
+// only once its message is in the socket, however slowly this reader runs.
 
+#include <errno.h>
+#include <signal.h>
 #include <stdio.h>
 #include <string.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
+
+namespace {
+
+volatile sig_atomic_t stopping = 0;
+
+void Stop(int) { stopping = 1; }
+
+}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 3) {
@@ -22,9 +35,19 @@ int main(int argc, char** argv) {
     perror("syslog_listener");
     return 1;
   }
+  // Without SA_RESTART the signal ends a waiting recv; the timeout covers a
+  // signal that comes just before recv starts waiting.
+  struct sigaction action;
+  memset(&action, 0, sizeof(action));
+  action.sa_handler = Stop;
+  sigaction(SIGTERM, &action, nullptr);
+  timeval wait = {0, 100000};
+  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof(wait));
   char message[8192];
   for (;;) {
-    ssize_t got = recv(fd, message, sizeof(message), 0);
+    ssize_t got =
+        recv(fd, message, sizeof(message), stopping ? MSG_DONTWAIT : 0);
+    if (got < 0 && stopping && errno != EINTR) return 0;
     if (got <= 0) continue;
     FILE* out = fopen(argv[2], "a");
     if (out == nullptr) continue;
