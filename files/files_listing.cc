@@ -1,3 +1,171 @@
 #include "files/files_listing.h"
 
-void DisplayFiles(const FileOptions&) {}
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <iostream>
+#include <string_view>
+
+#include "access/local_time.h"
+#include "access/sql_statement.h"
+#include "access/stream_db.h"
+#include "access/stream_file_access.h"
+#include "db.h"
+#include "files/file_states.h"
+#include "files/selection_clause.h"
+
+namespace {
+
+const int kIpcTimeoutMs = 60000;
+// No answer from StreamMgr carries more files than this; a larger selection
+// comes page by page.
+const uint32_t kFilesPerPage = 1000;
+
+// Column headings, in print order; each is exactly as wide as its column.
+const char* const kHeadings[] = {
+    "Number",   "Stream",     " State  ",   "  Size  ", "    Start Time   ",
+    "StopTime", "Start Tick", " Stop Tick", "Prev",     "Next",
+    "Type"};
+
+// One row's text as it is built, without touching the heap. No cell text
+// is longer than 19 characters (a time), so eleven cells with their
+// separators and the line end always fit.
+struct RowText {
+  char text[256];
+  size_t length = 0;
+};
+
+// `text` right-aligned in `width` columns, closed by the two-blank
+// separator; a longer text is kept whole and pushes the line right.
+void AppendRightCell(std::string_view text, size_t width, RowText* row) {
+  char* out = row->text + row->length;
+  size_t padding = text.size() < width ? width - text.size() : 0;
+  std::memset(out, ' ', padding);
+  std::memcpy(out + padding, text.data(), text.size());
+  std::memcpy(out + padding + text.size(), "  ", 2);
+  row->length += padding + text.size() + 2;
+}
+
+void AppendNumberCell(uint32_t value, size_t width, RowText* row) {
+  char digits[10];
+  char* end = std::to_chars(digits, digits + sizeof(digits), value).ptr;
+  AppendRightCell(std::string_view(digits, static_cast<size_t>(end - digits)),
+                  width, row);
+}
+
+void PrintHeader() {
+  RowText heading;
+  RowText underline;
+  for (const char* text : kHeadings) {
+    std::string_view cell(text);
+    AppendRightCell(cell, cell.size(), &heading);
+    AppendRightCell(std::string(cell.size(), '='), cell.size(), &underline);
+  }
+  std::cout << '\n';
+  std::cout.write(heading.text, heading.length) << '\n';
+  std::cout.write(underline.text, underline.length) << '\n';
+}
+
+// The catalogue keeps the size a file had when it was last closed; the file
+// at the end of a chain may be growing, so over IPC the pool's own size is
+// shown. Without StreamMgr nothing writes, and the stored size stands.
+void TakeLiveSize(StreamMgrApi::StreamfileRecordItem* file) {
+  if (file->next.value != 0 || !streamMgrRunning) return;
+  StreamMgrFileMgmnt::FileMgmnt_t info;
+  if (fileAccess.GetFileInfo(static_cast<int>(file->number.value), info)) {
+    file->size.value = info.size;
+  }
+}
+
+uint32_t CountOverIpc(const std::string& where) {
+  unsigned int count = 0;
+  StreamMgrApi::GetCountFromSqlStatement(
+      ipc, "select count(*) from streamfiles where" + where, count,
+      kIpcTimeoutMs);
+  return count;
+}
+
+// Prints every file of one answer; the answer is freed before the caller
+// asks for the next.
+void PrintFilesOverIpc(const std::string& sql) {
+  StreamMgrApi::StreamfileRecordListMessage list;
+  StreamMgrApi::GetFilesFromSqlStatement(ipc, sql, list, kIpcTimeoutMs);
+  for (StreamMgrApi::StreamfileRecordItem& file : list.records) {
+    DisplayStreamFile(&file);
+  }
+}
+
+// Prints the selected files as StreamMgr sends them; returns their count.
+uint32_t ListFilesOverIpc(const FileOptions& options,
+                          const std::string& where) {
+  uint32_t count = CountOverIpc(where);
+  if (count <= kFilesPerPage || options.limitOutput) {
+    PrintFilesOverIpc("select * from streamfiles where " + where);
+    return count;
+  }
+  // 64 bits, so that the last step cannot wrap past a count near 2^32.
+  for (uint64_t offset = 0; offset < count; offset += kFilesPerPage) {
+    PrintFilesOverIpc("select * from streamfiles where" + where + " limit " +
+                      std::to_string(kFilesPerPage) + " offset " +
+                      std::to_string(offset));
+  }
+  return count;
+}
+
+uint32_t CountDirectly(const std::string& where) {
+  SQLStatement statement(db, "select count(*) from streamfiles where " + where);
+  if (statement.rc != SQLITE_OK || sqlite3_step(statement.stmt) != SQLITE_ROW) {
+    return 0;
+  }
+  return static_cast<uint32_t>(sqlite3_column_int(statement.stmt, 0));
+}
+
+// Prints the selected files row by row from the catalogue, holding one
+// record at a time.
+void PrintFilesDirectly(const std::string& where) {
+  SQLStatement statement(db, "select * from streamfiles where " + where);
+  if (statement.rc != SQLITE_OK) return;
+  while ((statement.rc = sqlite3_step(statement.stmt)) == SQLITE_ROW) {
+    StreamMgrApi::StreamfileRecordItem file =
+        StreamDB::LoadFileInfoFromStatement(statement);
+    DisplayStreamFile(&file);
+  }
+  if (statement.rc != SQLITE_DONE) {
+    // The rows before the failure come first, also on a shared terminal.
+    std::cout.flush();
+    std::cerr << "stmt Error: " << '\n';
+  }
+}
+
+}  // namespace
+
+void DisplayStreamFile(StreamMgrApi::StreamfileRecordItem* file) {
+  TakeLiveSize(file);
+  RowText row;
+  AppendNumberCell(file->number.value, 6, &row);
+  AppendNumberCell(file->stream.value, 6, &row);
+  AppendRightCell(FileStateToStr(file->state), 8, &row);
+  AppendNumberCell(file->size.value, 8, &row);
+  AppendRightCell(LocalTimeText(file->startTime.value, "%x %X"), 17, &row);
+  AppendRightCell(LocalTimeText(file->stopTime.value, "%X"), 8, &row);
+  AppendNumberCell(file->startTick.value, 10, &row);
+  AppendNumberCell(file->stopTick.value, 10, &row);
+  AppendNumberCell(file->previous.value, 4, &row);
+  AppendNumberCell(file->next.value, 4, &row);
+  AppendRightCell(FileTypeToStr(file->type), 4, &row);
+  row.text[row.length++] = '\n';
+  std::cout.write(row.text, row.length);
+}
+
+void DisplayFiles(const FileOptions& options) {
+  PrintHeader();
+  const std::string where = SelectionClause(options);
+  uint32_t count = 0;
+  if (streamMgrRunning) {
+    count = ListFilesOverIpc(options, where);
+  } else {
+    count = CountDirectly(where);
+    PrintFilesDirectly(where);
+  }
+  std::cout << '\n' << count << " items\n\n";
+}

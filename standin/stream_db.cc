@@ -3,6 +3,8 @@
 #include <strings.h>
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 // The catalogue handle of the program that links this library.
 extern sqlite3* db;
@@ -57,6 +59,62 @@ std::vector<StreamMgrApi::EventAnswer> LoadAnswers(const std::string& reid) {
   sqlite3_reset(answers);
   sqlite3_clear_bindings(answers);
   return result;
+}
+
+// The member of a files record that a column fills.
+enum FileMember {
+  kNoMember,
+  kNumber,
+  kStream,
+  kState,
+  kStartTick,
+  kStopTick,
+  kStartTime,
+  kStopTime,
+  kPrevious,
+  kNext,
+  kSize,
+  kType,
+};
+
+FileMember FileMemberNamed(const char* name) {
+  static const struct {
+    const char* name;
+    FileMember member;
+  } kColumns[] = {
+      {"number", kNumber},     {"stream", kStream},
+      {"state", kState},       {"starttick", kStartTick},
+      {"stoptick", kStopTick}, {"starttime", kStartTime},
+      {"stoptime", kStopTime}, {"previous", kPrevious},
+      {"next", kNext},         {"size", kSize},
+      {"type", kType},
+  };
+  for (const auto& column : kColumns) {
+    if (Named(name, column.name)) return column.member;
+  }
+  return kNoMember;
+}
+
+// What each column of `stmt` fills. Looking names up costs more than the
+// row itself, so the answer is kept while rows come from one statement; a
+// later statement at the same address is told apart by its text and width.
+const std::vector<FileMember>& FileMembersOf(sqlite3_stmt* stmt) {
+  static sqlite3_stmt* mappedStmt = nullptr;
+  static std::string mappedSql;
+  static std::vector<FileMember> members;
+  const char* sql = sqlite3_sql(stmt);
+  int columns = sqlite3_column_count(stmt);
+  if (stmt == mappedStmt && sql != nullptr && mappedSql == sql &&
+      members.size() == static_cast<size_t>(columns)) {
+    return members;
+  }
+  mappedStmt = stmt;
+  mappedSql = sql != nullptr ? sql : "";
+  members.clear();
+  for (int i = 0; i < columns; ++i) {
+    members.push_back(FileMemberNamed(sqlite3_column_name(stmt, i)));
+  }
+  return members;
 }
 
 }  // namespace
@@ -124,32 +182,47 @@ StreamMgrApi::StreamfileRecordItem LoadFileInfoFromStatement(
     SQLStatement& statement) {
   using namespace StreamMgrApi;
   sqlite3_stmt* stmt = statement.stmt;
+  const std::vector<FileMember>& members = FileMembersOf(stmt);
   StreamfileRecordItem file;
-  int columns = sqlite3_column_count(stmt);
-  for (int i = 0; i < columns; ++i) {
-    const char* name = sqlite3_column_name(stmt, i);
-    if (Named(name, "number"))
-      file.number.value = U32(stmt, i);
-    else if (Named(name, "stream"))
-      file.stream.value = U32(stmt, i);
-    else if (Named(name, "state"))
-      file.state = StreamFileState(I32(stmt, i));
-    else if (Named(name, "starttick"))
-      file.startTick.value = U32(stmt, i);
-    else if (Named(name, "stoptick"))
-      file.stopTick.value = U32(stmt, i);
-    else if (Named(name, "starttime"))
-      file.startTime.value = U32(stmt, i);
-    else if (Named(name, "stoptime"))
-      file.stopTime.value = U32(stmt, i);
-    else if (Named(name, "previous"))
-      file.previous.value = U32(stmt, i);
-    else if (Named(name, "next"))
-      file.next.value = U32(stmt, i);
-    else if (Named(name, "size"))
-      file.size.value = U32(stmt, i);
-    else if (Named(name, "type"))
-      file.type = StreamFileType(I32(stmt, i));
+  for (size_t i = 0; i < members.size(); ++i) {
+    int column = static_cast<int>(i);
+    switch (members[i]) {
+      case kNumber:
+        file.number.value = U32(stmt, column);
+        break;
+      case kStream:
+        file.stream.value = U32(stmt, column);
+        break;
+      case kState:
+        file.state = StreamFileState(I32(stmt, column));
+        break;
+      case kStartTick:
+        file.startTick.value = U32(stmt, column);
+        break;
+      case kStopTick:
+        file.stopTick.value = U32(stmt, column);
+        break;
+      case kStartTime:
+        file.startTime.value = U32(stmt, column);
+        break;
+      case kStopTime:
+        file.stopTime.value = U32(stmt, column);
+        break;
+      case kPrevious:
+        file.previous.value = U32(stmt, column);
+        break;
+      case kNext:
+        file.next.value = U32(stmt, column);
+        break;
+      case kSize:
+        file.size.value = U32(stmt, column);
+        break;
+      case kType:
+        file.type = StreamFileType(I32(stmt, column));
+        break;
+      case kNoMember:
+        break;
+    }
   }
   return file;
 }
