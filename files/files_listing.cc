@@ -114,7 +114,8 @@ uint32_t ListFilesOverIpc(const FileOptions& options,
 
 uint32_t CountDirectly(const std::string& where) {
   SQLStatement statement(db, "select count(*) from streamfiles where " + where);
-  if (statement.rc != SQLITE_OK || sqlite3_step(statement.stmt) != SQLITE_ROW) {
+  if (statement.rc != SQLITE_OK ||
+      (statement.rc = sqlite3_step(statement.stmt)) != SQLITE_ROW) {
     return 0;
   }
   return static_cast<uint32_t>(sqlite3_column_int(statement.stmt, 0));
