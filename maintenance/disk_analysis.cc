@@ -1,6 +1,7 @@
 #include "maintenance/disk_analysis.h"
 
 #include <sqlite3.h>
+#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -71,21 +72,35 @@ std::string CopiedFileName(uint32_t number) {
   return name;
 }
 
+// True when the shell could not run the command at all (not found, not
+// executable), as the status of pclose tells.
+bool ShellCouldNotRun(int status) {
+  return status == -1 || (WIFEXITED(status) && (WEXITSTATUS(status) == 126 ||
+                                                WEXITSTATUS(status) == 127));
+}
+
 // Runs the analysis of the copy and passes its output on from the first
-// piece holding "FAIL"; true when there was one.
+// piece holding "FAIL"; true when there was one. An analysis that cannot be
+// run fails the file: a missing tool must never make a file pass.
 bool CopyFailureLines(uint32_t number) {
   const std::string command =
       "filePes -a /mnt/hd/" + std::to_string(number) + ".ts";
   std::cout.flush();
   FILE* output = popen(command.c_str(), "r");
-  if (output == nullptr) return false;
   bool failed = false;
-  char piece[kPieceBytes];
-  while (fgets(piece, sizeof(piece), output) != nullptr) {
-    if (std::strstr(piece, "FAIL") != nullptr) failed = true;
-    if (failed) std::cout << piece;
+  int status = -1;
+  if (output != nullptr) {
+    char piece[kPieceBytes];
+    while (fgets(piece, sizeof(piece), output) != nullptr) {
+      if (std::strstr(piece, "FAIL") != nullptr) failed = true;
+      if (failed) std::cout << piece;
+    }
+    status = pclose(output);
   }
-  pclose(output);
+  if (!failed && ShellCouldNotRun(status)) {
+    std::cout << "FAIL: filePes could not be run\n";
+    failed = true;
+  }
   return failed;
 }
 

@@ -6,111 +6,63 @@
 
 namespace {
 
-const char kHeader[] = "\nTable Name    Entries\n============  =======\n";
-
-// Two events, no answers, one file and 12345 status rows.
+// Two events, no answers, one file, 12345 status rows, and tables whose
+// names need quoting or pass 12 characters.
 const char kCatalogue[] =
     "INSERT INTO events(reid) VALUES ('a'), ('b');"
     "INSERT INTO streamfiles(number) VALUES (1);"
     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n"
-    " WHERE i < 12345) INSERT INTO status SELECT i, '' FROM n;";
-// Name left in 12, four blanks, count right in 4; neither cut.
-const char kCatalogueRows[] =
-    "events             2\n"
-    "eventanswers       0\n"
-    "streamfiles        1\n"
-    "status          12345\n";
+    " WHERE i < 12345) INSERT INTO status SELECT i, '' FROM n;"
+    "CREATE TABLE a_rather_long_table_name(x);"
+    "INSERT INTO a_rather_long_table_name VALUES (1), (2);"
+    "CREATE TABLE \"my \"\"table\"\"\"(x);"
+    "INSERT INTO \"my \"\"table\"\"\" VALUES (1), (2), (3);"
+    "CREATE TABLE \"order\"(x);"
+    "INSERT INTO \"order\" VALUES (1);";
 
-const char kEmptyRows[] =
-    "events             0\n"
-    "eventanswers       0\n"
-    "streamfiles        0\n"
-    "status             0\n";
-
-class InventoryTest : public ::testing::Test {
- protected:
-  void SetUp() override { sandbox_ = MakeSandbox(); }
-  void TearDown() override { RemoveSandbox(sandbox_); }
-
-  RunOptions ThroughStreamMgr(std::vector<std::string> daemonArgs = {}) {
-    WriteFile(Requests(), "");
-    RunOptions options;
-    options.daemon = true;
-    options.daemonArgs = daemonArgs;
-    options.daemonArgs.push_back("--request-log");
-    options.daemonArgs.push_back(Requests());
-    return options;
+// The status command's output must follow the inventory, also in a file.
+TEST(InventoryTest, ListsEveryTableWithItsCountByEitherPathThenTheStatus) {
+  Sandbox sandbox = MakeSandbox();
+  CreateCatalogue(sandbox, kCatalogue);
+  FakeCommand(sandbox, "sql", "echo 'status rows'");
+  const std::string requests = sandbox.dir + "/requests";
+  for (const RunOptions& options :
+       {RunOptions(), RunOptions{true, {"--request-log", requests}}}) {
+    SCOPED_TRACE(options.daemon ? "over IPC" : "direct");
+    RunResult run = RunDb(sandbox, {"-t", "-s", "--status"}, options);
+    EXPECT_EQ(
+        "\n"
+        "Table Name    Entries\n"
+        "============  =======\n"
+        "events             2\n"
+        "eventanswers       0\n"
+        "streamfiles        1\n"
+        "status          12345\n"
+        "a_rather_long_table_name       2\n"
+        "my \"table\"         3\n"
+        "order              1\n"
+        "\n"
+        "status rows\n"
+        "status rows\n",
+        run.out);
+    EXPECT_EQ("", run.err);
+    EXPECT_EQ(0, run.status);
   }
-  std::string Requests() { return sandbox_.dir + "/requests"; }
-
-  Sandbox sandbox_;
-};
-
-TEST_F(InventoryTest, ListsEveryTableWithItsPaddedCount) {
-  CreateCatalogue(sandbox_, kCatalogue);
-  RunResult run = RunDb(sandbox_, {"-t"});
-  EXPECT_EQ(std::string(kHeader) + kCatalogueRows + "\n", run.out);
-  EXPECT_EQ("", run.err);
-  EXPECT_EQ(0, run.status);
-}
-
-TEST_F(InventoryTest, LongAndQuoteNeedingNamesAreCountedWhole) {
-  CreateCatalogue(sandbox_,
-                  "CREATE TABLE a_rather_long_table_name(x);"
-                  "INSERT INTO a_rather_long_table_name VALUES (1), (2);"
-                  "CREATE TABLE \"my table\"(x);"
-                  "INSERT INTO \"my table\" VALUES (1), (2), (3);"
-                  "CREATE TABLE \"order\"(x);"
-                  "INSERT INTO \"order\" VALUES (1);");
-  RunResult run = RunDb(sandbox_, {"--tables"});
-  EXPECT_EQ(std::string(kHeader) + kEmptyRows +
-                "a_rather_long_table_name       2\n"
-                "my table           3\n"
-                "order              1\n"
-                "\n",
-            run.out);
-  EXPECT_EQ("", run.err);
-}
-
-TEST_F(InventoryTest, CountsComeFromStreamMgrAndNamesFromTheFile) {
-  CreateCatalogue(sandbox_, kCatalogue);
-  RunResult run = RunDb(sandbox_, {"-t"}, ThroughStreamMgr());
-  EXPECT_EQ(std::string(kHeader) + kCatalogueRows + "\n", run.out);
-  EXPECT_EQ("", run.err);
+  // Names come from the file itself; only the counts are asked.
   EXPECT_EQ(
       "count\tselect count(*) from \"events\"\n"
       "count\tselect count(*) from \"eventanswers\"\n"
       "count\tselect count(*) from \"streamfiles\"\n"
-      "count\tselect count(*) from \"status\"\n",
-      ReadFile(Requests()));
-}
-
-TEST_F(InventoryTest, UnansweredCountsShowZero) {
-  CreateCatalogue(sandbox_, kCatalogue);
-  RunResult run =
-      RunDb(sandbox_, {"-t"}, ThroughStreamMgr({"--die-after", "1"}));
-  EXPECT_EQ(std::string(kHeader) + kEmptyRows + "\n", run.out);
-  EXPECT_EQ("", run.err);
-  EXPECT_EQ(0, run.status);
-}
-
-TEST_F(InventoryTest, StatusRunsTheSqlCommandEachTime) {
-  CreateCatalogue(sandbox_, "");
-  RunResult run = RunDb(sandbox_, {"-s", "--status"});
-  EXPECT_EQ("", run.out);
-  EXPECT_EQ("", run.err);
-  EXPECT_EQ("select * from status\nselect * from status\n",
-            ReadFile(sandbox_.logs + "/sql.log"));
-}
-
-TEST_F(InventoryTest, InventoryComesBeforeTheStatusCommandsOutput) {
-  CreateCatalogue(sandbox_, "");
-  FakeCommand(sandbox_, "sql", "echo 'status rows'");
-  RunResult run = RunDb(sandbox_, {"-t", "-s"});
-  EXPECT_EQ(std::string(kHeader) + kEmptyRows +
-                "\n"
-                "status rows\n",
-            run.out);
+      "count\tselect count(*) from \"status\"\n"
+      "count\tselect count(*) from \"a_rather_long_table_name\"\n"
+      "count\tselect count(*) from \"my \"\"table\"\"\"\n"
+      "count\tselect count(*) from \"order\"\n",
+      ReadFile(requests));
+  EXPECT_EQ(
+      "select * from status\nselect * from status\n"
+      "select * from status\nselect * from status\n",
+      ReadFile(sandbox.logs + "/sql.log"));
+  RemoveSandbox(sandbox);
 }
 
 }  // namespace
