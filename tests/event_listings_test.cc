@@ -6,8 +6,8 @@
 #include <sys/stat.h>
 #include <time.h>
 
-#include <cstdint>
-#include <sstream>
+#include <algorithm>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -15,64 +15,58 @@
 
 namespace {
 
-const std::string kHeadGiB =
-    "\n"
-    "           REID               "
-    "  State     SplitState   Sec       Start Time     StopTime  ExportTime  "
-    "Start Tick   Stop Tick  c/r  BG  Files           groupId              "
-    "Prt  Tot  Stg   GiB   Hours Till Re-Export  Answer1  \n"
-    "============================  ==========  ==========  =====  "
-    "=================  ========  ==========  ==========  ==========  ===  ==  "
-    "=====  ============================  ===  ===  ===  =====  "
-    "====================  ====================  \n";
+// The empty line, header and rule before the rows; `size` and `rule` are
+// the size column's header and rule.
+std::string Heads(const std::string& size, const std::string& rule) {
+  return "\n           REID                 State     SplitState   Sec  "
+         "     Start Time     StopTime  ExportTime  Start Tick   Stop Tick  "
+         "c/r  BG  Files           groupId              Prt  Tot  Stg  " +
+         size + "  Hours Till Re-Export  Answer1  \n" +
+         "============================  ==========  ==========  =====  "
+         "=================  ========  ==========  ==========  ==========  "
+         "===  ==  =====  ============================  ===  ===  ===  " +
+         rule + "  ====================  ====================  \n";
+}
+const std::string kHeadGiB = Heads(" GiB ", "=====");
+const std::string kHeadBytes = Heads("   Bytes   ", "===========");
+const std::string kNoBytes = "          0";
+const std::string kNa = "                    NA  \n";
 
-const std::string kHeadBytes =
-    "\n"
-    "           REID               "
-    "  State     SplitState   Sec       Start Time     StopTime  ExportTime  "
-    "Start Tick   Stop Tick  c/r  BG  Files           groupId              "
-    "Prt  Tot  Stg     Bytes     Hours Till Re-Export  Answer1  \n"
-    "============================  ==========  ==========  =====  "
-    "=================  ========  ==========  ==========  ==========  ===  ==  "
-    "=====  ============================  ===  ===  ===  ===========  "
-    "====================  ====================  \n";
-
-// The cells from "Sec" to "Files" of an event inserted by Event(), never
-// exported.
-const std::string kTimesToFiles =
-    "   90  11/14/23 22:13:20  22:14:50           0        1000        1180  "
-    "c r   N      2  ";
-
-// An empty groupId cell with its separator.
-const std::string kNoGroup = "                              ";
-
-// An event with these values and fixed others: c/r "c r", no BG, 2 files,
-// ticks 1000 to 1180, 90 seconds from 1700000000, never exported.
-std::string Event(const std::string& reid, int state = 0, int splitState = 1,
-                  const std::string& groupId = "", int part = 0,
-                  int totalParts = 0) {
-  std::ostringstream sql;
-  sql << "insert into events (reid, state, splitstate, ccode, rcode, "
-         "starttick, starttime, exporttime, stoptick, stoptime, bg, "
-         "streamstate, totalfiles, groupId, part, totalparts) values ('"
-      << reid << "', " << state << ", " << splitState
-      << ", 1, 0, 1000, 1700000000, 0, 1180, 1700000090, 0, 0, 2, '" << groupId
-      << "', " << part << ", " << totalParts << ");\n";
-  return sql.str();
+// The cells up to Stg of an event made by Events(): `states` holds the State
+// and SplitState cells, `parts` the Prt, Tot and Stg cells, `exportToTicks`
+// the cells from ExportTime to Stop Tick with their separators.
+std::string Head(
+    std::string reid, const std::string& states,
+    const std::string& parts = "  0    0    N", std::string group = "",
+    const std::string& exportToTicks = "           0        1000        1180") {
+  reid.resize(30, ' ');
+  group.resize(30, ' ');
+  return reid + states + "     90  11/14/23 22:13:20  22:14:50" +
+         exportToTicks + "  c r   N      2  " + group + parts + "  ";
 }
 
-std::string Exported(const std::string& reid, int64_t exportTime) {
-  return "update events set exporttime=" + std::to_string(exportTime) +
-         " where reid='" + reid + "';\n";
+// Rows of `heads` with the size cell `size`, "NA" hours, then `after`.
+std::string Rows(const std::vector<std::string>& heads,
+                 const std::string& size = "0.000",
+                 const std::string& after = "") {
+  std::string rows;
+  for (const std::string& head : heads) rows += head + size + kNa + after;
+  return rows;
 }
 
-std::string Answer(const std::string& reid, const std::string& answer) {
-  return "insert into eventanswers values ('" + reid + "', 'Q', '" + answer +
-         "');\n";
-}
-
-const char* PathName(bool daemon) {
-  return daemon ? "via StreamMgr" : "direct";
+// Events from `values`, each the reid, state, splitstate, groupId, part and
+// totalparts, with codes c and r, no BG, 2 files, ticks 1000 to 1180, 90
+// seconds from 1700000000, never exported.
+std::string Events(const std::vector<std::string>& values) {
+  std::string sql;
+  for (const std::string& row : values) {
+    sql +=
+        "insert into events (reid, state, splitstate, groupId, part, "
+        "totalparts, ccode, rcode, starttick, starttime, exporttime, "
+        "stoptick, stoptime, bg, streamstate, totalfiles) values (" +
+        row + ", 1, 0, 1000, 1700000000, 0, 1180, 1700000090, 0, 0, 2);\n";
+  }
+  return sql;
 }
 
 class EventListingsTest : public ::testing::Test {
@@ -82,368 +76,166 @@ class EventListingsTest : public ::testing::Test {
 
   RunResult Run(bool daemon, const std::vector<std::string>& args,
                 const std::vector<std::string>& daemonArgs = {}) {
-    RunOptions options;
-    options.daemon = daemon;
-    options.daemonArgs = daemonArgs;
-    return RunDb(sandbox_, args, options);
+    return RunDb(sandbox_, args, RunOptions{daemon, daemonArgs, true});
   }
 
   // Writes the event's ".mtd" of mtdBytes and an ".xml" with `streams`.
   void Stage(const std::string& reid, size_t mtdBytes,
              const std::string& streams) {
-    std::string dir = sandbox_.hd + "/connectionmgr/";
-    mkdir(dir.c_str(), 0755);
-    WriteFile(dir + reid + ".mtd", std::string(mtdBytes, 'm'));
-    WriteFile(dir + reid + ".xml",
-              "<?xml version=\"1.0\"?>\n<recording-event><video><streams>" +
-                  streams + "</streams></video></recording-event>\n");
+    const std::string base = sandbox_.hd + "/connectionmgr/" + reid;
+    mkdir((sandbox_.hd + "/connectionmgr").c_str(), 0755);
+    WriteFile(base + ".mtd", std::string(mtdBytes, 'm'));
+    WriteFile(base + ".xml", "<recording-event><video><streams>" + streams +
+                                 "</streams></video></recording-event>");
   }
-
-  std::string RequestLog() { return sandbox_.dir + "/requests"; }
 
   Sandbox sandbox_;
 };
 
-TEST_F(EventListingsTest, EmptyTableShowsOnlyTheHead) {
+TEST_F(EventListingsTest, EmptyTableShowsOnlyTheHeads) {
   CreateCatalogue(sandbox_, "");
   for (bool daemon : {false, true}) {
     RunResult run = Run(daemon, {"-e", "-E"});
-    EXPECT_EQ(kHeadGiB + kHeadBytes, run.out) << PathName(daemon);
-    EXPECT_EQ("", run.err) << PathName(daemon);
-    EXPECT_EQ(0, run.status) << PathName(daemon);
+    EXPECT_EQ(kHeadGiB + kHeadBytes, run.out) << daemon;
+    EXPECT_EQ("", run.err) << daemon;
+    EXPECT_EQ(0, run.status) << daemon;
   }
   EXPECT_EQ("", ReadFile(sandbox_.logs + "/sql.log")) << "no NULL check run";
 }
 
-TEST_F(EventListingsTest, EveryEventOnBothPathsWithItsFirstAnswer) {
-  CreateCatalogue(sandbox_, Event("EV1") + Event("EV2", 2, 5) +
-                                Answer("EV2", "Answer text") +
-                                Answer("EV2", "second"));
-  const std::string expected =
-      kHeadGiB +
-      ("EV1                           RecordCmpl  NotNeeded   " +
-       kTimesToFiles + kNoGroup +
-       "  0    0    N  0.000                    NA  \n") +
-      ("EV2                           Recording      Invalid  " +
-       kTimesToFiles + kNoGroup +
-       "  0    0    N  0.000                    NA           Answer text  \n");
-  for (bool daemon : {false, true}) {
-    RunResult run = Run(daemon, {"-e"});
-    EXPECT_EQ(expected, run.out) << PathName(daemon);
-    EXPECT_EQ("", run.err) << PathName(daemon);
-  }
-}
-
-TEST_F(EventListingsTest, GroupByIdIsSpacedOutOnTheDirectPathOnly) {
-  CreateCatalogue(sandbox_, Event("P1", 0, 3, "G1", 1, 3) +
-                                Event("P2", 0, 3, "G1", 2, 3) +
-                                Event("P3", 0, 3, "G1", 3, 3) + Event("EV9"));
-  const std::string group = "G1                            ";
-  const std::string p1 =
-      "P1                            RecordCmpl  AlreadySpl  " + kTimesToFiles +
-      group + "  1    3    N  0.000                    NA  \n";
-  const std::string p2 =
-      "P2                            RecordCmpl  AlreadySpl  " + kTimesToFiles +
-      group + "  2    3    N  0.000                    NA  \n";
-  const std::string p3 =
-      "P3                            RecordCmpl  AlreadySpl  " + kTimesToFiles +
-      group + "  3    3    N  0.000                    NA  \n";
-  const std::string p2Bytes =
-      "P2                            RecordCmpl  AlreadySpl  " + kTimesToFiles +
-      group + "  2    3    N            0                    NA  \n";
-  const std::vector<std::string> args = {"-r", "G1", "-R", "P2"};
-
-  RunResult direct = Run(false, args);
-  EXPECT_EQ(kHeadGiB + p1 + "\n" + p2 + "\n" + p3 + "\n" + kHeadBytes +
-                p2Bytes + "\n",
-            direct.out);
-  EXPECT_EQ("", direct.err);
-
-  RunResult viaDaemon = Run(true, args, {"--request-log", RequestLog()});
-  EXPECT_EQ(kHeadGiB + p1 + p2 + p3 + kHeadBytes + p2Bytes, viaDaemon.out);
-  EXPECT_EQ("", viaDaemon.err);
-  // One query per listing and one settings request per row.
-  EXPECT_EQ(
-      "events\tselect * from events where reid='G1' or groupId='G1'\n"
-      "settings\t\nsettings\t\nsettings\t\n"
-      "events\tselect * from events where reid='P2' or groupId='P2'\n"
-      "settings\t\n",
-      ReadFile(RequestLog()));
-}
-
-TEST_F(EventListingsTest, UnknownOrQuoteBearingIdFindsNothing) {
-  CreateCatalogue(sandbox_, Event("EV1"));
-  const std::vector<std::string> args = {"-r", "nope", "-r", "x' or '1'='1"};
-  for (bool daemon : {false, true}) {
-    RunResult run = Run(daemon, args, {"--request-log", RequestLog()});
-    EXPECT_EQ("\nNOT FOUND: nope\n\n\nNOT FOUND: x' or '1'='1\n\n", run.out)
-        << PathName(daemon);
-    EXPECT_EQ("", run.err) << PathName(daemon);
-  }
-  EXPECT_EQ(
-      "events\tselect * from events where reid='nope' or groupId='nope'\n"
-      "events\tselect * from events where reid='x'' or ''1''=''1' or "
-      "groupId='x'' or ''1''=''1'\n",
-      ReadFile(RequestLog()));
-}
-
-TEST_F(EventListingsTest, SplitListingTakesSplitStateThreeAndPositiveParts) {
+// Every listing over one catalogue: each state name and "Invalid" ones, a
+// three-part group, a row with 64-bit integers and a NULL totalparts, and an
+// id that would match every row if it were not quoted.
+TEST_F(EventListingsTest, EveryListingOnBothPaths) {
   CreateCatalogue(
-      sandbox_, Event("S3", 0, 3) + Event("N1") + Event("PP", 0, 1, "", 1, 0) +
-                    Event("N4", 0, 4) + Event("PT", 0, 0, "", 0, 2));
-  const std::string s3 =
-      "S3                            RecordCmpl  AlreadySpl  " + kTimesToFiles +
-      kNoGroup;
-  const std::string pp =
-      "PP                            RecordCmpl  NotNeeded   " + kTimesToFiles +
-      kNoGroup;
-  const std::string pt =
-      "PT                            RecordCmpl  NotChecked  " + kTimesToFiles +
-      kNoGroup;
-  const std::string expected =
-      kHeadGiB + s3 + "  0    0    N  0.000                    NA  \n" + pp +
-      "  1    0    N  0.000                    NA  \n" + pt +
-      "  0    2    N  0.000                    NA  \n" + kHeadBytes + s3 +
-      "  0    0    N            0                    NA  \n" + pp +
-      "  1    0    N            0                    NA  \n" + pt +
-      "  0    2    N            0                    NA  \n";
-  for (bool daemon : {false, true}) {
-    RunResult run = Run(daemon, {"-p", "-P"});
-    EXPECT_EQ(expected, run.out) << PathName(daemon);
-    EXPECT_EQ("", run.err) << PathName(daemon);
-  }
-}
-
-TEST_F(EventListingsTest, UntransferredListingNeverShowsStateOne) {
-  CreateCatalogue(sandbox_, Event("U0", 0) + Event("U1", 1) + Event("U2", 2) +
-                                Event("U3", 3) + Event("U7", 7));
-  const std::string rest = kTimesToFiles + kNoGroup +
-                           "  0    0    N  0.000                    NA  \n";
-  const std::string expected =
-      kHeadGiB + "U0                            RecordCmpl  NotNeeded   " +
-      rest + "U2                            Recording   NotNeeded   " + rest +
-      "U3                            InPost      NotNeeded   " + rest +
-      "U7                               Invalid  NotNeeded   " + rest;
-  for (bool daemon : {false, true}) {
-    RunResult run = Run(daemon, {"-u"});
-    EXPECT_EQ(expected, run.out) << PathName(daemon);
-    EXPECT_EQ("", run.err) << PathName(daemon);
-  }
-}
-
-TEST_F(EventListingsTest, NullTotalPartsWarnsAndHasSqlListTheRows) {
-  CreateCatalogue(sandbox_,
-                  Event("EV1") + "update events set totalparts=NULL;\n");
+      sandbox_,
+      Events({"'EV1', 0, 3, '', 0, 0", "'T1', 1, 4, '', 0, 2",
+              "'W7', 7, -1, '', 1, 0", "'P1', 2, 0, 'G1', 1, 3",
+              "'P2', 3, 1, 'G1', 2, 3", "'P3', 0, 2, 'G1', 3, 3",
+              "'N5', -1, 5, '', -1, -1"}) +
+          "update events set starttick=4294967297, stoptick=-1, "
+          "bg=4294967296, starttime=starttime+4294967296, totalparts=NULL "
+          "where reid='W7';\n");
   FakeCommand(sandbox_, "sql", "echo 'rows of sql'");
-  const std::string expected =
-      kHeadGiB + "EV1                           RecordCmpl  NotNeeded   " +
-      kTimesToFiles + kNoGroup +
-      "  0    0    N  0.000                    NA  \n"
-      "\n\n    WARNING!  Some critical fields are NULL!  (affected reid's "
-      "shown below):\n\nrows of sql\n\n";
-  const char kSqlCommand[] =
+  const std::string ev1 = Head("EV1", "RecordCmpl  AlreadySpl");
+  const std::string t1 = Head("T1", "Transfered  ExportOnly", "  0    2    N");
+  const std::string w7 = Head("W7", "   Invalid     Invalid", "  1    0    N",
+                              "", "           0           1  4294967295");
+  const std::vector<std::string> group = {
+      Head("P1", "Recording   NotChecked", "  1    3    N", "G1"),
+      Head("P2", "InPost      NotNeeded ", "  2    3    N", "G1"),
+      Head("P3", "RecordCmpl  SplitPend ", "  3    3    N", "G1")};
+  const std::string &p1 = group[0], &p2 = group[1], &p3 = group[2];
+  const std::string n5 =
+      Head("N5", "   Invalid     Invalid", "4294967295  4294967295    N");
+  const std::vector<std::string> split = {ev1, t1, w7, p1, p2, p3};
+  const std::string requestLog = sandbox_.dir + "/requests";
+  for (bool daemon : {false, true}) {
+    RunResult run = Run(
+        daemon,
+        {"-e", "-u", "-p", "-P", "-r", "G1", "-R", "P2", "-r", "x' or '1'='1"},
+        {"--request-log", requestLog});
+    // Only the direct path follows each row of -r with an empty line.
+    const std::string spacing = daemon ? "" : "\n";
+    EXPECT_EQ(kHeadGiB + Rows({ev1, t1, w7, p1, p2, p3, n5}) +
+                  "\n\n    WARNING!  Some critical fields are NULL!  "
+                  "(affected reid's shown below):\n\nrows of sql\n\n" +
+                  kHeadGiB + Rows({ev1, w7, p1, p2, p3, n5}) + kHeadGiB +
+                  Rows(split) + kHeadBytes + Rows(split, kNoBytes) + kHeadGiB +
+                  Rows(group, "0.000", spacing) + kHeadBytes +
+                  Rows({p2}, kNoBytes, spacing) +
+                  "\nNOT FOUND: x' or '1'='1\n\n",
+              run.out)
+        << daemon;
+    EXPECT_EQ("", run.err) << daemon;
+  }
+  // 8 queries and one settings request for each of the 29 rows.
+  const std::string requests = ReadFile(requestLog);
+  EXPECT_EQ(37, std::count(requests.begin(), requests.end(), '\n'));
+  const std::string sqlCommand =
       "select reid,splitstate,totalfiles,groupid,part,totalparts from events "
       "where streamstate is NULL or totalfiles is NULL or groupid is NULL or "
       "part is NULL or totalparts is NULL\n";
-  for (bool daemon : {false, true}) {
-    RunResult run = Run(daemon, {"-e"});
-    EXPECT_EQ(expected, run.out) << PathName(daemon);
-    EXPECT_EQ("", run.err) << PathName(daemon);
-  }
-  EXPECT_EQ(std::string(kSqlCommand) + kSqlCommand,
-            ReadFile(sandbox_.logs + "/sql.log"));
+  EXPECT_EQ(sqlCommand + sqlCommand, ReadFile(sandbox_.logs + "/sql.log"));
 }
 
-TEST_F(EventListingsTest, WideIntegersShowTheirLow32Bits) {
-  CreateCatalogue(sandbox_, Event("EV1") +
-                                "update events set starttick=4294967297, "
-                                "stoptick=-1, bg=4294967296, "
-                                "starttime=starttime+4294967296;\n");
-  const std::string expected =
-      kHeadGiB +
-      "EV1                           RecordCmpl  NotNeeded      90  11/14/23 "
-      "22:13:20  22:14:50           0           1  4294967295  c r   N      2 "
-      " " +
-      kNoGroup + "  0    0    N  0.000                    NA  \n";
-  for (bool daemon : {false, true}) {
-    RunResult run = Run(daemon, {"-e"});
-    EXPECT_EQ(expected, run.out) << PathName(daemon);
-  }
-}
-
-TEST_F(EventListingsTest, MissingEventsTableReportsEachStatement) {
-  CreateCatalogue(sandbox_, "drop table events;\n");
-  RunResult run = Run(false, {"-e", "-r", "x"});
-  EXPECT_EQ(kHeadGiB + "\nNOT FOUND: x\n\n", run.out);
-  EXPECT_EQ(
-      "unable to prepare: select * from eventsunable to prepare: select "
-      "count(*) from events where streamstate is NULL or totalfiles is NULL "
-      "or groupid is NULL or part is NULL or totalparts is NULL: error "
-      "getting file stats\n"
-      "unable to prepare: select * from events where reid='x' or "
-      "groupId='x'",
-      run.err);
-}
-
-TEST_F(EventListingsTest, SizeComesFromStagedMetadataInGiBOrBytes) {
-  CreateCatalogue(sandbox_, Event("Z5") + Event("Z15") + Event("ZX"));
-  Stage("Z5", 1000,
-        "<stream><a name='1' src='7'/>"
-        "<b name='2' src='8' start-offset='1000'/>"
-        "<c name='3' src='9' stop-offset='5000'/>"
-        "<d name='4' src='9' start-offset='2000' stop-offset='7000'/>"
-        "</stream>");
+// The size is worked out alike on both paths: the direct one shows it.
+TEST_F(EventListingsTest, SizeComesFromStagedMetadataAndFaultsRunTogether) {
+  CreateCatalogue(sandbox_,
+                  Events({"'Z5', 0, 1, '', 0, 0", "'Z15', 0, 1, '', 0, 0",
+                          "'ZX', 0, 1, '', 0, 0", "'ZM', 0, 1, '', 0, 0",
+                          "'FO', 0, 1, '', 0, 0"}));
+  Stage(
+      "Z5", 1000,
+      "<stream><a name='1' src='7'/><b name='2' src='8' start-offset='1000'/>"
+      "<c name='3' src='9' stop-offset='5000'/>"
+      "<d name='4' src='9' start-offset='2000' stop-offset='7000'/></stream>");
   Stage("Z15", 1000,
         "<stream><s name='1' src='7' start-offset='1000' "
         "stop-offset='1610612736'/></stream>");
-  Stage("ZX", 0, "");
-  ASSERT_EQ(0, unlink((sandbox_.hd + "/connectionmgr/ZX.mtd").c_str()));
-  const std::string z5 =
-      "Z5                            RecordCmpl  NotNeeded   " + kTimesToFiles +
-      kNoGroup + "  0    0    Y  ";
-  const std::string z15 =
-      "Z15                           RecordCmpl  NotNeeded   " + kTimesToFiles +
-      kNoGroup + "  0    0    Y  ";
-  const std::string zx =
-      "ZX                            RecordCmpl  NotNeeded   " + kTimesToFiles +
-      kNoGroup + "  0    0    N  ";
-  const std::string hours = "                    NA  \n";
+  Stage("FO", 1000,
+        "<stream><s name='a' src='1' start-offset='2147483648'/></stream>");
+  WriteFile(sandbox_.hd + "/connectionmgr/ZX.xml", "");
+  WriteFile(sandbox_.hd + "/connectionmgr/ZM.mtd", "");
+  // The row of an unsplit event with Stg `staged` and the size cell `size`.
+  auto row = [](const std::string& reid, const std::string& staged,
+                const std::string& size) {
+    return Rows({Head(reid, "RecordCmpl  NotNeeded ", "  0    0    " + staged)},
+                size);
+  };
   RunResult run = Run(false, {"-e", "-E"});
-  EXPECT_EQ(kHeadGiB + z5 + "0.184" + hours + z15 + "1.500" + hours + zx +
-                "0.000" + hours + kHeadBytes + z5 + "  197142288" + hours +
-                z15 + " 1610612736" + hours + zx + "          0" + hours,
+  EXPECT_EQ(kHeadGiB + row("Z5", "Y", "0.184") + row("Z15", "Y", "1.500") +
+                row("ZX", "N", "0.000") + row("ZM", "N", "0.000") +
+                row("FO", "Y", "0.000") + kHeadBytes +
+                row("Z5", "Y", "  197142288") + row("Z15", "Y", " 1610612736") +
+                row("ZX", "N", kNoBytes) + row("ZM", "N", kNoBytes) +
+                row("FO", "Y", "       1000"),
             run.out);
-  EXPECT_EQ("", run.err);
+  EXPECT_EQ("Start offset invalidStart offset invalid", run.err);
 }
 
-TEST_F(EventListingsTest, MetadataFaultsRunTogetherOnStderr) {
-  CreateCatalogue(sandbox_, Event("F1") + Event("F2") + Event("F3") +
-                                Event("F4") + Event("F5"));
-  Stage("F1", 1000, "<stream>");
-  Stage("F2", 1000, "<stream><s src='1'/></stream>");
-  Stage("F3", 1000,
-        "<stream><s name='a' src='1' start-offset='2147483648' "
-        "stop-offset='1'/></stream>");
-  Stage("F4", 1000, "<stream><s name='a' src='1' stop-offset='x'/></stream>");
-  Stage("F5", 1000, "<stream><s name='a' stop-offset='9'/></stream>");
-  std::string expected = kHeadBytes;
-  for (const char* reid : {"F1", "F2", "F3", "F4", "F5"}) {
-    expected += reid +
-                std::string(
-                    "                            RecordCmpl  "
-                    "NotNeeded   ") +
-                kTimesToFiles + kNoGroup +
-                "  0    0    Y         1000                    NA  \n";
-  }
-  RunResult run = Run(false, {"-E"});
-  EXPECT_EQ(expected, run.out);
-  EXPECT_EQ(
-      "Failed to load XML file: /mnt/hd/connectionmgr/F1.xml"
-      ":'name' attribute missingStart offset invalidStop offset invalid"
-      "Source file number missing",
-      run.err);
+// The separator and export time cell of an event exported at `when`: %X
+// in UTC.
+std::string ExportCell(time_t when) {
+  struct tm broken;
+  char text[16];
+  strftime(text, sizeof(text), "    %H:%M:%S", gmtime_r(&when, &broken));
+  return text;
 }
 
-// Hours till re-export over IPC, with the daemon's settings answering.
-class ReExportTest : public EventListingsTest {
- protected:
-  // Export time cell, with its separator, of an event exported at `when`:
-  // %X in UTC.
-  static std::string ExportCell(time_t when) {
-    struct tm broken;
-    gmtime_r(&when, &broken);
-    char text[16];
-    strftime(text, sizeof(text), "%H:%M:%S", &broken);
-    return std::string("  ") + text + "  ";
-  }
-};
-
-TEST_F(ReExportTest, HoursCountDownFromTheLastExport) {
-  const time_t now = time(nullptr);
+TEST_F(EventListingsTest, HoursTillReExportAndTheFirstAnswer) {
   // 5 seconds ahead of 6 hours ago: 18.00 stays for a run of up to 20 s.
-  const time_t sixHoursAgo = now - 6 * 3600 + 5;
-  const time_t thirtyHoursAgo = now - 30 * 3600;
-  CreateCatalogue(sandbox_, Event("H6") + Exported("H6", sixHoursAgo) +
-                                Event("H30") + Exported("H30", thirtyHoursAgo) +
-                                Event("H0"));
-  const std::string before = "   90  11/14/23 22:13:20  22:14:50  ";
-  const std::string after = "      1000        1180  c r   N      2  " +
-                            kNoGroup + "  0    0    N  0.000  ";
+  const time_t sixHoursAgo = time(nullptr) - 6 * 3600 + 5;
+  CreateCatalogue(
+      sandbox_,
+      Events({"'H6', 0, 1, '', 0, 0", "'H0', 0, 1, '', 0, 0"}) +
+          "update events set exporttime=" + std::to_string(sixHoursAgo) +
+          " where reid='H6';\ninsert into eventanswers values ('H6', 'Q', "
+          "'Answer text'), ('H6', 'Q', 'second');\n");
+  const std::string states = "RecordCmpl  NotNeeded ";
   const std::string h6 =
-      "H6                            RecordCmpl  NotNeeded   " + before +
-      ExportCell(sixHoursAgo) + after;
-  const std::string h30 =
-      "H30                           RecordCmpl  NotNeeded   " + before +
-      ExportCell(thirtyHoursAgo) + after;
-  const std::string h0 =
-      "H0                            RecordCmpl  NotNeeded   " + kTimesToFiles +
-      kNoGroup + "  0    0    N  0.000  ";
-  RunOptions options;
-  options.daemon = true;
-  options.captureSyslog = true;
-  options.daemonArgs = {"--reexport-hours", "24"};
-  RunResult run = RunDb(sandbox_, {"-e"}, options);
-  EXPECT_EQ(kHeadGiB + h6 + "               18.00  \n" + h30 +
-                "                  NA  \n" + h0 + "                  NA  \n",
-            run.out);
-  EXPECT_EQ("", run.err);
-  EXPECT_EQ(std::string::npos,
-            ReadFile(sandbox_.logs + "/syslog").find("recording settings"));
-
-  options.daemonArgs = {"--reexport-hours", "0"};
-  RunResult off = RunDb(sandbox_, {"-e"}, options);
-  EXPECT_EQ(kHeadGiB + h6 + "            Disabled  \n" + h30 +
-                "            Disabled  \n" + h0 + "            Disabled  \n",
-            off.out);
-}
-
-// Lines of the captured system log that report the failed settings request
-// of one row each.
-int SettingsFailureLines(const std::string& syslog) {
-  std::istringstream lines(syslog);
-  std::string line;
-  int count = 0;
-  const std::string prefix = "db: event_table.cc:";
-  const std::string suffix =
-      " DisplayEvent: Error getting video recording settings";
-  while (std::getline(lines, line)) {
-    size_t at = line.find(prefix);
-    EXPECT_EQ(0u, line.find("<10>")) << "severity 2: " << line;
-    EXPECT_NE(std::string::npos, at) << line;
-    EXPECT_TRUE(
-        line.size() >= suffix.size() &&
-        line.compare(line.size() - suffix.size(), suffix.size(), suffix) == 0)
-        << line;
-    ++count;
-  }
-  return count;
-}
-
-TEST_F(ReExportTest, UnreadableSettingsShowNaAndLogEveryRow) {
-  // Exported just now: only a failed settings request makes this "NA".
-  const time_t now = time(nullptr);
-  CreateCatalogue(sandbox_, Event("EV1") + Exported("EV1", now) + Event("EV2"));
-  const std::string ev1 =
-      "EV1                           RecordCmpl  NotNeeded      90  11/14/23 "
-      "22:13:20  22:14:50  " +
-      ExportCell(now) + "      1000        1180  c r   N      2  " + kNoGroup +
-      "  0    0    N  0.000                    NA  \n";
-  const std::string ev2 =
-      "EV2                           RecordCmpl  NotNeeded   " + kTimesToFiles +
-      kNoGroup + "  0    0    N  0.000                    NA  \n";
-  RunOptions options;
-  options.captureSyslog = true;
-  RunResult direct = RunDb(sandbox_, {"-r", "EV2", "-e"}, options);
-  EXPECT_EQ(kHeadGiB + ev2 + "\n" + kHeadGiB + ev1 + ev2, direct.out);
-  EXPECT_EQ("", direct.err);
-  EXPECT_EQ(3, SettingsFailureLines(ReadFile(sandbox_.logs + "/syslog")));
-
-  WriteFile(sandbox_.logs + "/syslog", "");
-  options.daemon = true;
-  options.daemonArgs = {"--settings-fail"};
-  RunResult viaDaemon = RunDb(sandbox_, {"-e"}, options);
-  EXPECT_EQ(kHeadGiB + ev1 + ev2, viaDaemon.out);
-  EXPECT_EQ(2, SettingsFailureLines(ReadFile(sandbox_.logs + "/syslog")));
+      Head("H6", states, "  0    0    N", "",
+           ExportCell(sixHoursAgo) + "        1000        1180");
+  const std::string h0 = Head("H0", states);
+  const std::string na = "                  NA";
+  auto rows = [&](const std::string& h6Hours, const std::string& h0Hours) {
+    return kHeadGiB + h6 + "0.000  " + h6Hours + "           Answer text  \n" +
+           h0 + "0.000  " + h0Hours + "  \n";
+  };
+  // Each row's failed settings request is logged at severity 2.
+  const std::regex twoFailures(
+      "(<10>[^\n]*db: event_table\\.cc:[0-9]+ DisplayEvent: Error getting "
+      "video recording settings\n){2}");
+  const std::string syslog = sandbox_.logs + "/syslog";
+  // The direct path never reaches the settings.
+  EXPECT_EQ(rows(na, na), Run(false, {"-e"}).out);
+  EXPECT_TRUE(std::regex_match(ReadFile(syslog), twoFailures));
+  WriteFile(syslog, "");
+  EXPECT_EQ(rows("               18.00", na),
+            Run(true, {"-e"}, {"--reexport-hours", "24"}).out);
+  EXPECT_EQ(rows("            Disabled", "            Disabled"),
+            Run(true, {"-e"}, {"--reexport-hours", "0"}).out);
+  EXPECT_EQ("", ReadFile(syslog));
 }
 
 }  // namespace
