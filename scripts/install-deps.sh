@@ -3,7 +3,7 @@
 # demo need and the machine lacks.
 set -eu
 packages="build-essential cmake pkg-config libsqlite3-dev libtinyxml-dev
-  libgtest-dev sqlite3 util-linux mount procps"
+  libgtest-dev sqlite3 util-linux mount sysvinit-utils"
 missing=""
 for package in $packages; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null |

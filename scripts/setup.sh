@@ -1,0 +1,9 @@
+#!/bin/sh
+# First command on a fresh machine: installs what is missing, builds, and
+# runs the demo on a generated sample recorder disk.
+set -eu
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+cmake --build build -j"$(nproc)"
+exec scripts/demo.sh
