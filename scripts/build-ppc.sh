@@ -1,0 +1,30 @@
+#!/bin/sh
+# The recorder's own build: a static, stripped db for 32-bit big-endian
+# PowerPC Linux in build-ppc/, with the stand-in StreamMgr and the tests,
+# which run under qemu-ppc (cd build-ppc && ctest).
+set -eu
+cd "$(dirname "$0")/.."
+top=$(pwd)
+build=$top/build-ppc
+
+# Debian's cross compiler and qemu-user; dpkg-dev, tcl and a host compiler
+# to unpack Debian's sources and generate SQLite's amalgamation.
+packages="g++-powerpc-linux-gnu qemu-user dpkg-dev tcl build-essential cmake
+  pkg-config"
+missing=""
+for package in $packages; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null |
+    grep -q "install ok installed" || missing="$missing $package"
+done
+if [ -n "$missing" ]; then
+  echo "installing:$missing"
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing > /dev/null
+fi
+
+scripts/build-ppc-deps.sh "$build"
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=MinSizeRel \
+  -DCMAKE_TOOLCHAIN_FILE="$top/cmake/powerpc-linux-gnu.cmake" \
+  -DCMAKE_PREFIX_PATH="$build/deps" -DCMAKE_FIND_ROOT_PATH="$build/deps" \
+  > /dev/null
+cmake --build "$build" -j"$(nproc)"
