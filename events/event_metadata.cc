@@ -3,15 +3,75 @@
 #include <sys/stat.h>
 #include <tinyxml.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 
 namespace {
 
+// TinyXML parses nested elements by recursion: a damaged file nested deeper
+// than this would exhaust the stack, and takes ever longer well before.
+const size_t kMaxElementDepth = 5000;
+
 bool Exists(const std::string& path) {
   struct stat status;
   return stat(path.c_str(), &status) == 0;
+}
+
+// An upper bound of how deeply the elements of an XML text nest.
+size_t ElementDepthBound(const std::string& text) {
+  size_t depth = 0;
+  size_t deepest = 0;
+  for (size_t i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] == '<' && text[i + 1] == '/') {
+      if (depth > 0) --depth;
+    } else if (text[i] == '<' && text[i + 1] != '!' && text[i + 1] != '?') {
+      deepest = std::max(deepest, ++depth);
+    } else if (text[i] == '/' && text[i + 1] == '>' && depth > 0) {
+      --depth;
+    }
+  }
+  return deepest;
+}
+
+// The whole file, or false when it cannot be read.
+bool ReadWholeFile(const std::string& path, std::string* content) {
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  char buffer[65536];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof(buffer), file)) > 0) {
+    content->append(buffer, got);
+  }
+  bool complete = !std::ferror(file);
+  std::fclose(file);
+  return complete;
+}
+
+// Loads an XML file as TinyXML's LoadFile does (line ends made "\n", then
+// parsed with the default encoding), but from a buffer with spare zero
+// bytes: TinyXML steps past the end of a text that stops inside a UTF-8
+// sequence. A file nested too deeply counts as not loaded.
+bool LoadXmlFile(const std::string& path, TiXmlDocument* document) {
+  std::string raw;
+  if (!ReadWholeFile(path, &raw) || raw.empty() ||
+      ElementDepthBound(raw) > kMaxElementDepth) {
+    return false;
+  }
+  std::string text;
+  text.reserve(raw.size() + 8);
+  for (size_t i = 0; i < raw.size(); ++i) {
+    if (raw[i] != '\r') {
+      text += raw[i];
+    } else if (i + 1 >= raw.size() || raw[i + 1] != '\n') {
+      text += '\n';
+    }
+  }
+  text.append(8, '\0');
+  document->Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
+  return !document->Error();
 }
 
 // Reads an offset attribute into *offset; absent means 0. What counts as an
@@ -85,7 +145,7 @@ int64_t EventSizeAt(const std::string& basePath) {
   }
   int64_t total = mtd.st_size;
   TiXmlDocument document;
-  if (!document.LoadFile(xmlPath.c_str())) {
+  if (!LoadXmlFile(xmlPath, &document)) {
     std::cerr << "Failed to load XML file: " << xmlPath;
     return total;
   }

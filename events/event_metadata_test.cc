@@ -89,4 +89,23 @@ TEST(EventSizeTest, MissingMtdAndBrokenXml) {
   EXPECT_EQ("Failed to load XML file: " + kBase + ".xml", err);
 }
 
+// Damaged files must not make the parser read past its buffer (a text that
+// ends inside a UTF-8 sequence) or recurse past the stack (deep nesting).
+TEST(EventSizeTest, DamagedXmlIsReadSafely) {
+  std::string err;
+  EXPECT_EQ(1000, SizeOf("<stream><s name='a'>\xf0", &err));
+  EXPECT_EQ("Failed to load XML file: " + kBase + ".xml", err);
+  auto nested = [](int depth) {
+    std::string open;
+    std::string close;
+    for (int i = 0; i < depth; ++i) open += "<a>", close += "</a>";
+    return "<stream><s name='a' src='1' stop-offset='10'/>" + open + close +
+           "</stream>";
+  };
+  EXPECT_EQ(1010, SizeOf(nested(4000), &err));
+  EXPECT_EQ(":'name' attribute missing", err);
+  EXPECT_EQ(1000, SizeOf(nested(100000), &err));
+  EXPECT_EQ("Failed to load XML file: " + kBase + ".xml", err);
+}
+
 }  // namespace

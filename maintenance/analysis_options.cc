@@ -18,15 +18,21 @@ uint32_t SaturatedDecimal(const std::string& digits) {
 }
 
 // Handles the `z` at the front of `argument`: its limit is the first run of
-// digits anywhere after it, which goes with it. No digits: only the `z` goes.
-void TakeSizeLimit(std::string* argument, AnalysisOptions* options) {
-  const size_t start = argument->find_first_of(kDigits, 1);
+// digits anywhere after it, which goes with it. No digits: only the `z` goes,
+// and *digitsLeft becomes false, so that a long run of `z`s is not searched
+// again and again.
+void TakeSizeLimit(std::string* argument, bool* digitsLeft,
+                   AnalysisOptions* options) {
+  const size_t start =
+      *digitsLeft ? argument->find_first_of(kDigits, 1) : std::string::npos;
   if (start != std::string::npos) {
     size_t end = argument->find_first_not_of(kDigits, start);
     if (end == std::string::npos) end = argument->size();
     options->maxPartSizeGB =
         SaturatedDecimal(argument->substr(start, end - start));
     argument->erase(start, end - start);
+  } else {
+    *digitsLeft = false;
   }
   argument->erase(0, 1);
 }
@@ -34,6 +40,7 @@ void TakeSizeLimit(std::string* argument, AnalysisOptions* options) {
 }  // namespace
 
 bool ProcessAnalysisOptions(std::string* argument, AnalysisOptions* options) {
+  bool digitsLeft = true;
   while (!argument->empty()) {
     switch ((*argument)[0]) {
       case 'd':
@@ -45,7 +52,7 @@ bool ProcessAnalysisOptions(std::string* argument, AnalysisOptions* options) {
         argument->erase(0, 1);
         break;
       case 'z':
-        TakeSizeLimit(argument, options);
+        TakeSizeLimit(argument, &digitsLeft, options);
         break;
       default:
         return false;
