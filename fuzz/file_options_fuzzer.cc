@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
 
 #include "files/file_options.h"
@@ -17,16 +16,8 @@
 
 namespace {
 
-const char kLetters[] = "acfklnrst";
-const char kNumberCharacters[] = "?*0123456789";
-const char kOrderLetters[] = "cfkstn";
-
 // An empty catalogue with the recorder's tables, to prepare the queries in.
 sqlite3* catalogue = nullptr;
-
-bool IsOneOf(const char* set, char c) {
-  return c != '\0' && std::strchr(set, c) != nullptr;
-}
 
 bool EndsWith(const std::string& whole, const std::string& tail) {
   return tail.size() <= whole.size() &&
@@ -50,55 +41,19 @@ bool KeepsFlags(const FileOptions& before, const FileOptions& after) {
          (!before.reverseSort || after.reverseSort);
 }
 
-void CheckStop(const std::string& consumed, const std::string& left) {
-  // An `s` at the end of what went is one whose stream digit was missing.
-  if (!consumed.empty() && consumed.back() == 's') {
-    Require(left.empty() || left[0] < '0' || left[0] > '3',
-            "a stream digit after s is taken");
-    return;
-  }
-  Require(!left.empty() && !IsOneOf(kLetters, left[0]),
-          "the parse stops only at a character it does not accept");
-  Require(!consumed.empty() || !IsOneOf(kNumberCharacters, left[0]),
-          "a leading file number is taken");
-}
-
-// The last ordering letter that took effect decides the order.
-void CheckOrder(const std::string& applied, const FileOptions& before,
-                const FileOptions& after) {
-  size_t last = applied.find_last_of(kOrderLetters);
-  bool byStartTick =
-      last == std::string::npos ? before.sortByStartTick : applied[last] != 'n';
-  Require(after.sortByStartTick == byStartTick, "the last order letter wins");
-}
-
 void CheckOneArgument(const std::string& given, FileOptions* options) {
   const FileOptions before = *options;
   std::string left = given;
   bool accepted = ProcessFileDisplayOptions(&left, options);
   Require(EndsWith(given, left), "the parser consumes a prefix");
   Require(!accepted || left.empty(), "true only when all is consumed");
-  const std::string consumed = given.substr(0, given.size() - left.size());
-  if (!accepted) CheckStop(consumed, left);
-  const bool failedStream =
-      !accepted && !consumed.empty() && consumed.back() == 's';
-  CheckOrder(failedStream ? consumed.substr(0, consumed.size() - 1) : consumed,
-             before, *options);
-
   const std::string& pattern = options->numberPattern;
   Require(!pattern.empty() &&
               pattern.find_first_not_of("_%0123456789") == std::string::npos,
           "the pattern holds only digits and LIKE wildcards");
-  if (consumed.empty() || !IsOneOf(kNumberCharacters, consumed[0])) {
-    Require(pattern == before.numberPattern,
-            "only a leading file number sets the pattern");
-  }
   Require(
       options->stream == 99 || (options->stream >= 0 && options->stream <= 3),
       "the stream is 0 to 3 or 99");
-  if (consumed.find('s') == std::string::npos) {
-    Require(options->stream == before.stream, "only s sets the stream");
-  }
   Require(KeepsFlags(before, *options), "flags accumulate");
 }
 
