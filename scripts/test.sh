@@ -1,8 +1,10 @@
 #!/bin/sh
 # Builds the tool and runs every test, unit tests and the end-to-end suite
 # (which needs root for its mount and network namespaces): first the native
-# build, then the recorder's PowerPC build under qemu-ppc. Fails when either
-# suite fails.
+# build, then the recorder's PowerPC build under qemu-ppc, then a native
+# build with AddressSanitizer and UndefinedBehaviorSanitizer, in which any
+# report fails its test, and last a minute of fuzzing for each fuzz target.
+# Fails when any of them fails.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -17,5 +19,18 @@ echo "== PowerPC suite under qemu-ppc (build-ppc/)"
 ppc=passed
 (cd build-ppc && ctest -j"$(nproc)" --output-on-failure) || ppc=failed
 
-echo "native suite $native, PowerPC suite $ppc"
-[ $native = passed ] && [ $ppc = passed ]
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDB_SANITIZE=ON \
+  > /dev/null
+cmake --build build-asan -j"$(nproc)"
+echo "== sanitizer suite, ASan and UBSan (build-asan/)"
+sanitized=passed
+(cd build-asan && ctest -j"$(nproc)" --output-on-failure) || sanitized=failed
+
+echo "== fuzzing, a minute per target (build-fuzz/)"
+fuzzing=passed
+scripts/fuzz.sh 60 || fuzzing=failed
+
+echo "native suite $native, PowerPC suite $ppc, sanitizer suite $sanitized," \
+  "fuzzing $fuzzing"
+[ $native = passed ] && [ $ppc = passed ] && [ $sanitized = passed ] &&
+  [ $fuzzing = passed ]

@@ -34,6 +34,15 @@ std::string ShippedCommand(const char* binary) {
   return emulator + " " + ShellQuoted(binary);
 }
 
+// The command that starts the tool or the daemon: behind the words of
+// DB_WRAPPER when the environment sets it (scripts/valgrind.sh runs both
+// under memcheck so).
+std::string CheckedCommand(const char* binary) {
+  const char* wrapper = getenv("DB_WRAPPER");
+  if (wrapper == nullptr || wrapper[0] == '\0') return ShippedCommand(binary);
+  return std::string(wrapper) + " " + ShippedCommand(binary);
+}
+
 void MakeExecutable(const std::string& path, const std::string& script) {
   WriteFile(path, script);
   chmod(path.c_str(), 0755);
@@ -77,7 +86,7 @@ std::string RunScript(const Sandbox& sandbox,
     // A "ready" left by an earlier run of the case must not be taken for
     // this daemon's.
     script << "rm -f " << dir << "/daemon.out\n"
-           << ShippedCommand(STREAMMGR_BINARY);
+           << CheckedCommand(STREAMMGR_BINARY);
     for (const std::string& arg : options.daemonArgs) {
       script << " " << ShellQuoted(arg);
     }
@@ -90,7 +99,7 @@ std::string RunScript(const Sandbox& sandbox,
            << "printf '#!/bin/sh\\necho %s\\n' $daemon > " << dir
            << "/bin/pidof && chmod +x " << dir << "/bin/pidof\n";
   }
-  script << ShippedCommand(DB_BINARY);
+  script << CheckedCommand(DB_BINARY);
   for (const std::string& arg : args) script << " " << ShellQuoted(arg);
   script << " < /dev/null > " << dir << "/out 2> " << dir << "/err\n"
          << "echo $? > " << dir << "/status\n";
@@ -216,5 +225,10 @@ RunResult RunDb(const Sandbox& sandbox, const std::vector<std::string>& args,
   result.out = ReadFile(sandbox.dir + "/out");
   result.err = ReadFile(sandbox.dir + "/err");
   result.status = atoi(status.c_str());
+  // The daemon writes nothing to stderr but a sanitizer's report.
+  if (options.daemon && !ReadFile(sandbox.dir + "/daemon.err").empty()) {
+    ADD_FAILURE() << "StreamMgr wrote to stderr: "
+                  << ReadFile(sandbox.dir + "/daemon.err");
+  }
   return result;
 }
