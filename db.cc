@@ -173,6 +173,10 @@ FILE* ProbeStreamMgr(bool* running) {
 
 // Opens the catalogue into `db`; the result is the run's exit status.
 int OpenDatabase() {
+  // One thread uses the catalogue, so SQLite need not lock the handle on
+  // every call; a listing makes a dozen calls a row. Without effect, and
+  // harmless, should SQLite have been started before.
+  sqlite3_config(SQLITE_CONFIG_MULTITHREAD);
   int result = sqlite3_open(kDatabasePath, &db);
   if (result != SQLITE_OK) std::cerr << "error opening sqlite3" << std::endl;
   return result;

@@ -2,6 +2,9 @@
 #include <stdlib.h>
 #include <time.h>
 
+#include <string>
+#include <vector>
+
 #include "access/local_time.h"
 #include "access/sql_quote.h"
 
@@ -31,6 +34,34 @@ TEST_F(LocalTimeTest, FormatsTheRecorderWay) {
 
 TEST_F(LocalTimeTest, TextThatWouldNotFitIsEmpty) {
   EXPECT_EQ("", LocalTimeText(0, "%x %X %x %X"));
+}
+
+TEST_F(LocalTimeTest, OtherFormatsAreStrftimes) {
+  EXPECT_EQ("2026-01-01 00h", LocalTimeText(1767225600, "%Y-%m-%d %Hh"));
+  EXPECT_EQ("01/01/26", LocalTimeText(1767225600, "%x"));
+}
+
+// The two table formats are written without strftime; across the whole
+// 32-bit range, leap days and year ends included, they must read exactly as
+// strftime's own.
+TEST_F(LocalTimeTest, TableFormatsReadAsStrftimeWritesThem) {
+  const int64_t kYearEnd = 1767225599;  // 12/31/25 23:59:59
+  std::vector<int64_t> seconds = {kYearEnd, kYearEnd + 1, 951782400,
+                                  951868799};  // 02/29/00
+  for (int64_t value = -2147483648LL; value <= 4294967295LL; value += 600011) {
+    seconds.push_back(value);
+  }
+  for (int64_t value : seconds) {
+    time_t when = static_cast<time_t>(value);
+    struct tm broken;
+    ASSERT_NE(nullptr, localtime_r(&when, &broken));
+    for (const char* format : {"%x %X", "%X"}) {
+      char text[20];
+      size_t length = strftime(text, sizeof(text), format, &broken);
+      ASSERT_EQ(std::string(text, length), LocalTimeText(value, format))
+          << value << " " << format;
+    }
+  }
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include <set>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "access/sql_statement.h"
 #include "access/stream_db.h"
@@ -20,8 +19,18 @@
 namespace {
 
 using StreamMgrApi::EventRecordItem;
-// Group id to its events; equal keys keep the order they were read in.
-using EventGroups = std::multimap<std::string, EventRecordItem>;
+
+// What the checks read of one event. The grouping keeps only this much of
+// each split event, since it holds them all at once.
+struct SplitPart {
+  std::string reid;
+  uint32_t part;
+  uint32_t totalparts;
+  uint32_t startTick;
+  uint32_t stopTick;
+};
+// Group id to its parts; equal keys keep the order they were read in.
+using EventGroups = std::multimap<std::string, SplitPart>;
 using GroupEvents =
     std::pair<EventGroups::const_iterator, EventGroups::const_iterator>;
 
@@ -29,56 +38,59 @@ const char kEventsSql[] = "select * from events";
 // A part starts this many ticks (two seconds) before the previous one stops.
 const uint32_t kOverlapTicks = 4;
 
-std::vector<EventRecordItem> EventsFromStreamMgr() {
+// Unsplit events may carry no group id; they are not checked, so not kept.
+void AddToGroups(const EventRecordItem& event, EventGroups* groups) {
+  if (event.groupId.value.empty()) return;
+  groups->insert({event.groupId.value,
+                  {event.reid.value, event.part.value, event.totalparts.value,
+                   event.startTick.value, event.stopTick.value}});
+}
+
+EventGroups GroupsFromStreamMgr() {
   StreamMgrApi::EventRecordListMessage list;
   StreamMgrApi::GetEventsFromSqlStatement(ipc, kEventsSql, list, 60000);
-  return list.records;
-}
-
-// On a step error the events read so far are kept.
-std::vector<EventRecordItem> EventsFromCatalogue() {
-  std::vector<EventRecordItem> events;
-  SQLStatement statement(db, kEventsSql);
-  if (statement.rc != SQLITE_OK) return events;
-  while ((statement.rc = sqlite3_step(statement.stmt)) == SQLITE_ROW) {
-    events.push_back(StreamDB::LoadEventInfoFromStatement(statement));
-  }
-  if (statement.rc != SQLITE_DONE) std::cerr << "stmt Error: ";
-  return events;
-}
-
-EventGroups EventsByGroup(const std::vector<EventRecordItem>& events) {
   EventGroups groups;
-  for (const EventRecordItem& event : events) {
-    groups.insert({event.groupId.value, event});
+  for (const EventRecordItem& event : list.records) {
+    AddToGroups(event, &groups);
   }
   return groups;
 }
 
-bool HasTwoSecondOverlap(const EventRecordItem& previous,
-                         const EventRecordItem& event) {
-  return event.startTick.value == previous.stopTick.value - kOverlapTicks;
+// Groups the rows one by one, so that no list of every event is held. On a
+// step error the events read so far are kept.
+EventGroups GroupsFromCatalogue() {
+  EventGroups groups;
+  SQLStatement statement(db, kEventsSql);
+  if (statement.rc != SQLITE_OK) return groups;
+  while ((statement.rc = sqlite3_step(statement.stmt)) == SQLITE_ROW) {
+    AddToGroups(StreamDB::LoadEventInfoFromStatement(statement), &groups);
+  }
+  if (statement.rc != SQLITE_DONE) std::cerr << "stmt Error: ";
+  return groups;
+}
+
+bool HasTwoSecondOverlap(const SplitPart& previous, const SplitPart& event) {
+  return event.startTick == previous.stopTick - kOverlapTicks;
 }
 
 // Ticks by which `event` starts before `previous` stops; negative for a gap.
-int32_t OverlapTicks(const EventRecordItem& previous,
-                     const EventRecordItem& event) {
-  return static_cast<int32_t>(previous.stopTick.value - event.startTick.value);
+int32_t OverlapTicks(const SplitPart& previous, const SplitPart& event) {
+  return static_cast<int32_t>(previous.stopTick - event.startTick);
 }
 
 // A part passes when its metadata is staged and its size is above 0 and
 // below the limit.
-bool IsPartSmallEnough(const EventRecordItem& event, uint32_t maxPartSizeGB) {
-  if (!IsStaged(kMetadataDirectory + event.reid.value)) return false;
-  const uint64_t sizeBytes = static_cast<uint64_t>(EventSize(event.reid.value));
+bool IsPartSmallEnough(const SplitPart& event, uint32_t maxPartSizeGB) {
+  if (!IsStaged(kMetadataDirectory + event.reid)) return false;
+  const uint64_t sizeBytes = static_cast<uint64_t>(EventSize(event.reid));
   const double sizeGB = std::ldexp(static_cast<double>(sizeBytes), -30);
   return sizeGB != 0 && sizeGB < maxPartSizeGB;
 }
 
 // Judged on the event's own part and total, not on the group's.
-bool IsTooShortLastPart(const EventRecordItem& event) {
-  return event.part.value == event.totalparts.value &&
-         event.stopTick.value - event.startTick.value < kOverlapTicks;
+bool IsTooShortLastPart(const SplitPart& event) {
+  return event.part == event.totalparts &&
+         event.stopTick - event.startTick < kOverlapTicks;
 }
 
 const char* VerdictText(bool passed) { return passed ? "PASS" : "FAIL"; }
@@ -102,20 +114,20 @@ void PrintPartNumbersCheck(uint32_t expectedParts,
 void CheckGroup(const std::string& groupId, GroupEvents events,
                 uint32_t maxPartSizeGB) {
   std::cout << "Checking groupId '" << groupId << "':\n";
-  const uint32_t expectedParts = events.first->second.totalparts.value;
+  const uint32_t expectedParts = events.first->second.totalparts;
   // Sizing the parts reads their metadata, which may take a while.
   std::cout << "  Checking 2-second overlap..." << std::flush;
   bool overlapPassed = true;
   bool lastPartPassed = true;
   bool sizesPassed = true;
   std::set<uint32_t> partNumbers;
-  const EventRecordItem* previous = nullptr;
+  const SplitPart* previous = nullptr;
   for (auto it = events.first; it != events.second; ++it) {
-    const EventRecordItem& event = it->second;
+    const SplitPart& event = it->second;
     if (previous != nullptr && !HasTwoSecondOverlap(*previous, event)) {
       if (overlapPassed) std::cout << "FAIL\n";
       overlapPassed = false;
-      std::cout << "    Part " << event.part.value
+      std::cout << "    Part " << event.part
                 << " doesn't have 2-second overlap:  ticks = "
                 << OverlapTicks(*previous, event) << '\n';
     }
@@ -124,7 +136,7 @@ void CheckGroup(const std::string& groupId, GroupEvents events,
     }
     if (IsTooShortLastPart(event)) lastPartPassed = false;
     previous = &event;
-    partNumbers.insert(event.part.value);
+    partNumbers.insert(event.part);
   }
   if (overlapPassed) std::cout << "PASS\n";
   std::cout << "  Verify last part >= 2 sec..." << VerdictText(lastPartPassed)
@@ -139,12 +151,11 @@ void CheckGroup(const std::string& groupId, GroupEvents events,
 }  // namespace
 
 void AnalyzeSplitEvents(uint32_t maxPartSizeGB) {
-  const EventGroups groups = EventsByGroup(
-      streamMgrRunning ? EventsFromStreamMgr() : EventsFromCatalogue());
+  const EventGroups groups =
+      streamMgrRunning ? GroupsFromStreamMgr() : GroupsFromCatalogue();
   for (auto it = groups.begin(); it != groups.end();) {
     const GroupEvents events = groups.equal_range(it->first);
-    // Unsplit events may carry no group id; they are not checked.
-    if (!it->first.empty()) CheckGroup(it->first, events, maxPartSizeGB);
+    CheckGroup(it->first, events, maxPartSizeGB);
     it = events.second;
   }
   std::cout << '\n';

@@ -1,9 +1,10 @@
 #!/bin/sh
-# Installs, from Debian's packages, whatever the build, the tests and the
-# demo need and the machine lacks.
+# Installs, from Debian's packages, whatever the build, the tests, the
+# demo and the benchmarks need and the machine lacks.
 set -eu
 packages="build-essential cmake pkg-config libsqlite3-dev libtinyxml-dev
-  libgtest-dev sqlite3 util-linux mount sysvinit-utils"
+  libgtest-dev sqlite3 util-linux mount sysvinit-utils hyperfine time
+  clang libclang-rt-14-dev"
 missing=""
 for package in $packages; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null |

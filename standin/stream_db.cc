@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "standin/event_answers.h"
+
 // The catalogue handle of the program that links this library.
 extern sqlite3* db;
 
@@ -33,32 +35,67 @@ bool Named(const char* column, const char* name) {
   return column != nullptr && strcasecmp(column, name) == 0;
 }
 
-// The answers of one event, in the order they were stored. The statement
-// is prepared once per catalogue handle and reused for every event.
-std::vector<StreamMgrApi::EventAnswer> LoadAnswers(const std::string& reid) {
-  static sqlite3* preparedOn = nullptr;
-  static sqlite3_stmt* answers = nullptr;
-  std::vector<StreamMgrApi::EventAnswer> result;
-  if (db == nullptr) return result;
-  if (preparedOn != db || answers == nullptr) {
-    sqlite3_finalize(answers);
-    answers = nullptr;
-    preparedOn = db;
-    if (sqlite3_prepare_v2(db,
-                           "select question, answer from eventanswers "
-                           "where reid = ?1 order by rowid",
-                           -1, &answers, nullptr) != SQLITE_OK) {
-      return result;
-    }
+// The member of an events record that a column fills.
+enum EventMember {
+  kNoEventMember,
+  kReid,
+  kEventState,
+  kSplitState,
+  kLocked,
+  kMarked,
+  kUploaded,
+  kCCode,
+  kRCode,
+  kEventStartTick,
+  kEventStartTime,
+  kExportTime,
+  kEventStopTick,
+  kEventStopTime,
+  kCategory,
+  kOfficer,
+  kNotes,
+  kVehicle,
+  kEvidence,
+  kBg,
+  kTotalFiles,
+  kGroupId,
+  kPart,
+  kTotalParts,
+};
+
+EventMember EventMemberNamed(const char* name) {
+  static const struct {
+    const char* name;
+    EventMember member;
+  } kColumns[] = {
+      {"reid", kReid},
+      {"state", kEventState},
+      {"splitstate", kSplitState},
+      {"locked", kLocked},
+      {"marked", kMarked},
+      {"uploaded", kUploaded},
+      {"ccode", kCCode},
+      {"rcode", kRCode},
+      {"starttick", kEventStartTick},
+      {"starttime", kEventStartTime},
+      {"exporttime", kExportTime},
+      {"stoptick", kEventStopTick},
+      {"stoptime", kEventStopTime},
+      {"category", kCategory},
+      {"officer", kOfficer},
+      {"notes", kNotes},
+      {"vehicle", kVehicle},
+      {"evidence", kEvidence},
+      {"bg", kBg},
+      {"totalfiles", kTotalFiles},
+      {"groupId", kGroupId},
+      {"part", kPart},
+      {"totalparts", kTotalParts},
+  };
+  for (const auto& column : kColumns) {
+    if (Named(name, column.name)) return column.member;
   }
-  sqlite3_bind_text(answers, 1, reid.data(), static_cast<int>(reid.size()),
-                    SQLITE_TRANSIENT);
-  while (sqlite3_step(answers) == SQLITE_ROW) {
-    result.push_back({Text(answers, 0), Text(answers, 1)});
-  }
-  sqlite3_reset(answers);
-  sqlite3_clear_bindings(answers);
-  return result;
+  return kNoEventMember;
 }
 
 // The member of a files record that a column fills.
@@ -95,86 +132,128 @@ FileMember FileMemberNamed(const char* name) {
   return kNoMember;
 }
 
+// The members that the columns of one statement fill, in column order.
+template <typename Member>
+struct ColumnMembers {
+  sqlite3_stmt* stmt = nullptr;
+  std::string sql;
+  std::vector<Member> members;
+};
+
 // What each column of `stmt` fills. Looking names up costs more than the
-// row itself, so the answer is kept while rows come from one statement; a
-// later statement at the same address is told apart by its text and width.
-const std::vector<FileMember>& FileMembersOf(sqlite3_stmt* stmt) {
-  static sqlite3_stmt* mappedStmt = nullptr;
-  static std::string mappedSql;
-  static std::vector<FileMember> members;
+// row itself, so the answer is kept in `*map` while rows come from one
+// statement; a later statement at the same address is told apart by its
+// text and width.
+template <typename Member>
+const std::vector<Member>& MembersOf(sqlite3_stmt* stmt,
+                                     Member (*memberNamed)(const char*),
+                                     ColumnMembers<Member>* map) {
   const char* sql = sqlite3_sql(stmt);
   int columns = sqlite3_column_count(stmt);
-  if (stmt == mappedStmt && sql != nullptr && mappedSql == sql &&
-      members.size() == static_cast<size_t>(columns)) {
-    return members;
+  if (stmt == map->stmt && sql != nullptr && map->sql == sql &&
+      map->members.size() == static_cast<size_t>(columns)) {
+    return map->members;
   }
-  mappedStmt = stmt;
-  mappedSql = sql != nullptr ? sql : "";
-  members.clear();
+  map->stmt = stmt;
+  map->sql = sql != nullptr ? sql : "";
+  map->members.clear();
   for (int i = 0; i < columns; ++i) {
-    members.push_back(FileMemberNamed(sqlite3_column_name(stmt, i)));
+    map->members.push_back(memberNamed(sqlite3_column_name(stmt, i)));
   }
-  return members;
+  return map->members;
+}
+
+// Fills the member `member` of `event` from column `column`.
+void FillEventMember(EventMember member, sqlite3_stmt* stmt, int column,
+                     StreamMgrApi::EventRecordItem* event) {
+  using namespace StreamMgrApi;
+  switch (member) {
+    case kReid:
+      event->reid.value = Text(stmt, column);
+      break;
+    case kEventState:
+      event->state = EventState(I32(stmt, column));
+      break;
+    case kSplitState:
+      event->splitstate = SplitEventState(I32(stmt, column));
+      break;
+    case kLocked:
+      event->locked.value = U32(stmt, column) != 0;
+      break;
+    case kMarked:
+      event->marked.value = U32(stmt, column) != 0;
+      break;
+    case kUploaded:
+      event->uploaded.value = U32(stmt, column) != 0;
+      break;
+    case kCCode:
+      event->cCode = EventCode(I32(stmt, column));
+      break;
+    case kRCode:
+      event->rCode = EventCode(I32(stmt, column));
+      break;
+    case kEventStartTick:
+      event->startTick.value = U32(stmt, column);
+      break;
+    case kEventStartTime:
+      event->startTime.value = I32(stmt, column);
+      break;
+    case kExportTime:
+      event->exportTime.value = I32(stmt, column);
+      break;
+    case kEventStopTick:
+      event->stopTick.value = U32(stmt, column);
+      break;
+    case kEventStopTime:
+      event->stopTime.value = I32(stmt, column);
+      break;
+    case kCategory:
+      event->category.value = Text(stmt, column);
+      break;
+    case kOfficer:
+      event->officer.data.value = Text(stmt, column);
+      break;
+    case kNotes:
+      event->notes.value = Text(stmt, column);
+      break;
+    case kVehicle:
+      event->vehicle.data.value = Text(stmt, column);
+      break;
+    case kEvidence:
+      event->evidence.value = U32(stmt, column) != 0;
+      break;
+    case kBg:
+      event->bg.value = U32(stmt, column) != 0;
+      break;
+    case kTotalFiles:
+      event->totalfiles.value = U32(stmt, column);
+      break;
+    case kGroupId:
+      event->groupId.value = Text(stmt, column);
+      break;
+    case kPart:
+      event->part.value = U32(stmt, column);
+      break;
+    case kTotalParts:
+      event->totalparts.value = U32(stmt, column);
+      break;
+    case kNoEventMember:
+      break;
+  }
 }
 
 }  // namespace
 
 StreamMgrApi::EventRecordItem LoadEventInfoFromStatement(
     SQLStatement& statement) {
-  using namespace StreamMgrApi;
-  sqlite3_stmt* stmt = statement.stmt;
-  EventRecordItem event;
-  int columns = sqlite3_column_count(stmt);
-  for (int i = 0; i < columns; ++i) {
-    const char* name = sqlite3_column_name(stmt, i);
-    if (Named(name, "reid"))
-      event.reid.value = Text(stmt, i);
-    else if (Named(name, "state"))
-      event.state = EventState(I32(stmt, i));
-    else if (Named(name, "splitstate"))
-      event.splitstate = SplitEventState(I32(stmt, i));
-    else if (Named(name, "locked"))
-      event.locked.value = U32(stmt, i) != 0;
-    else if (Named(name, "marked"))
-      event.marked.value = U32(stmt, i) != 0;
-    else if (Named(name, "uploaded"))
-      event.uploaded.value = U32(stmt, i) != 0;
-    else if (Named(name, "ccode"))
-      event.cCode = EventCode(I32(stmt, i));
-    else if (Named(name, "rcode"))
-      event.rCode = EventCode(I32(stmt, i));
-    else if (Named(name, "starttick"))
-      event.startTick.value = U32(stmt, i);
-    else if (Named(name, "starttime"))
-      event.startTime.value = I32(stmt, i);
-    else if (Named(name, "exporttime"))
-      event.exportTime.value = I32(stmt, i);
-    else if (Named(name, "stoptick"))
-      event.stopTick.value = U32(stmt, i);
-    else if (Named(name, "stoptime"))
-      event.stopTime.value = I32(stmt, i);
-    else if (Named(name, "category"))
-      event.category.value = Text(stmt, i);
-    else if (Named(name, "officer"))
-      event.officer.data.value = Text(stmt, i);
-    else if (Named(name, "notes"))
-      event.notes.value = Text(stmt, i);
-    else if (Named(name, "vehicle"))
-      event.vehicle.data.value = Text(stmt, i);
-    else if (Named(name, "evidence"))
-      event.evidence.value = U32(stmt, i) != 0;
-    else if (Named(name, "bg"))
-      event.bg.value = U32(stmt, i) != 0;
-    else if (Named(name, "totalfiles"))
-      event.totalfiles.value = U32(stmt, i);
-    else if (Named(name, "groupId"))
-      event.groupId.value = Text(stmt, i);
-    else if (Named(name, "part"))
-      event.part.value = U32(stmt, i);
-    else if (Named(name, "totalparts"))
-      event.totalparts.value = U32(stmt, i);
+  static ColumnMembers<EventMember> map;
+  const std::vector<EventMember>& members =
+      MembersOf(statement.stmt, EventMemberNamed, &map);
+  StreamMgrApi::EventRecordItem event;
+  for (size_t i = 0; i < members.size(); ++i) {
+    FillEventMember(members[i], statement.stmt, static_cast<int>(i), &event);
   }
-  event.answers.value = LoadAnswers(event.reid.value);
+  event.answers.value = EventAnswersOf(db, event.reid.value);
   return event;
 }
 
@@ -182,7 +261,9 @@ StreamMgrApi::StreamfileRecordItem LoadFileInfoFromStatement(
     SQLStatement& statement) {
   using namespace StreamMgrApi;
   sqlite3_stmt* stmt = statement.stmt;
-  const std::vector<FileMember>& members = FileMembersOf(stmt);
+  static ColumnMembers<FileMember> map;
+  const std::vector<FileMember>& members =
+      MembersOf(stmt, FileMemberNamed, &map);
   StreamfileRecordItem file;
   for (size_t i = 0; i < members.size(); ++i) {
     int column = static_cast<int>(i);

@@ -139,6 +139,8 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
+  // One thread serves every request, so SQLite need not lock the handle.
+  sqlite3_config(SQLITE_CONFIG_MULTITHREAD);
   if (sqlite3_open("/mnt/hd/streammgr/stream.db", &db) != SQLITE_OK) {
     std::cerr << "StreamMgr: cannot open the catalogue\n";
     return 1;

@@ -2,6 +2,7 @@
 
 #include "access/sql_statement.h"
 #include "access/stream_db.h"
+#include "standin/files_pages.h"
 #include "standin/wire.h"
 
 namespace {
@@ -94,9 +95,12 @@ std::string AnswerRequest(const ServiceOptions& options, sqlite3* catalogue,
       return AnswerRecords(catalogue, text,
                            StreamDB::LoadEventInfoFromStatement,
                            wire::PutEvent);
-    case wire::kFiles:
+    case wire::kFiles: {
+      std::string page;
+      if (AnswerFilesPage(catalogue, text, &page)) return page;
       return AnswerRecords(catalogue, text, StreamDB::LoadFileInfoFromStatement,
                            wire::PutFile);
+    }
     case wire::kCount:
       return AnswerCount(catalogue, text);
     case wire::kDelete:

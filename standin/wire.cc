@@ -6,11 +6,13 @@ void PutU8(uint8_t value, std::string* out) {
   out->push_back(static_cast<char>(value));
 }
 
+// One append of four bytes, not four of one: a listing of many files
+// sends eleven values a file.
 void PutU32(uint32_t value, std::string* out) {
-  out->push_back(static_cast<char>(value >> 24));
-  out->push_back(static_cast<char>(value >> 16));
-  out->push_back(static_cast<char>(value >> 8));
-  out->push_back(static_cast<char>(value));
+  const char bytes[4] = {
+      static_cast<char>(value >> 24), static_cast<char>(value >> 16),
+      static_cast<char>(value >> 8), static_cast<char>(value)};
+  out->append(bytes, sizeof(bytes));
 }
 
 void PutString(const std::string& value, std::string* out) {

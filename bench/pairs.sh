@@ -1,0 +1,127 @@
+#!/bin/sh
+# Times db against the sqlite3 shell on the disk mounted at /mnt/hd; run by
+# bench/run.sh inside scripts/with-sample-disk.sh, so that setting up the
+# namespace is not timed. Appends one line per pair to RESULTS:
+#   label <TAB> rows <TAB> db seconds <TAB> reference seconds
+#         <TAB> db peak KiB <TAB> reference peak KiB <TAB> target
+#   bench/pairs.sh RESULTS WARMUP RUNS CASE...
+# CASE is files, events, split or ipc.
+set -eu
+results=$1
+warmup=$2
+runs=$3
+shift 3
+
+# As on the recorder: no TZ, the zone comes from /etc/localtime.
+unset TZ
+catalogue=/mnt/hd/streammgr/stream.db
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+rows_of() {
+  sqlite3 "$catalogue" "select count(*) from ($1)"
+}
+
+# Peak resident memory of a command line, in KiB; its output is discarded.
+peak_kib() {
+  eval "/usr/bin/time -f %M -o \"\$work/peak\" $1" > /dev/null 2>&1
+  tail -n 1 "$work/peak"
+}
+
+# Median seconds of the command named NAME in hyperfine's CSV FILE.
+median_of() {
+  awk -F, -v name="$1" '$1 == name { print $4 }' "$2"
+}
+
+# hyperfine without a shell, the output of the commands discarded; its own
+# report only when it fails.
+timed() {
+  hyperfine -N --style basic --warmup "$warmup" --runs "$runs" "$@" \
+    > "$work/hyperfine.log" 2>&1 || {
+    cat "$work/hyperfine.log" >&2
+    exit 1
+  }
+}
+
+# time_pair LABEL TARGET ROWS DB_COMMAND REFERENCE_COMMAND
+time_pair() {
+  echo "  $1" >&2
+  timed --export-csv "$work/times.csv" -n db "$4" -n reference "$5"
+  printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$1" "$3" \
+    "$(median_of db "$work/times.csv")" \
+    "$(median_of reference "$work/times.csv")" \
+    "$(peak_kib "$4")" "$(peak_kib "$5")" "$2" >> "$results"
+}
+
+# time_alone NAME COMMAND: median seconds of COMMAND.
+time_alone() {
+  timed --export-csv "$work/alone.csv" -n "$1" "$2"
+  median_of "$1" "$work/alone.csv"
+}
+
+# The statements that db itself runs for these selections.
+all_files="select * from streamfiles where  number like '%' order by number asc"
+stream0="select * from streamfiles where  number like '%' and stream=0 order by starttick asc"
+keep="select * from streamfiles where  number like '%' and ( state=3) order by starttick asc"
+events="select * from events"
+
+# The greatest ratio allowed, for the sizes that have one.
+files=$(rows_of "select * from streamfiles")
+eventCount=$(rows_of "$events")
+files_target() {
+  if [ "$files" -eq 100000 ]; then echo "$1"; fi
+}
+events_target() {
+  if [ "$eventCount" -eq "$1" ]; then echo "$2"; fi
+}
+
+time_files() {
+  time_pair "db -f '*'" "$(files_target 1.2)" "$(rows_of "$all_files")" \
+    "db -f '*'" "sqlite3 $catalogue \"$all_files\""
+  time_pair "db -f s0" "$(files_target 1.2)" "$(rows_of "$stream0")" \
+    "db -f s0" "sqlite3 $catalogue \"$stream0\""
+  time_pair "db -f k" "$(files_target 1.2)" "$(rows_of "$keep")" \
+    "db -f k" "sqlite3 $catalogue \"$keep\""
+}
+
+# The reference reads what db -e reads: every row and every metadata file;
+# xargs, since a large disk's names overflow one command line.
+cat_metadata='printf "%s\\0" /mnt/hd/connectionmgr/* | xargs -0 cat'
+time_events() {
+  time_pair "db -e" "$(events_target 10000 2.0)" "$eventCount" "db -e" \
+    "sh -c 'sqlite3 $catalogue \"$events\"; $cat_metadata'"
+}
+
+time_split() {
+  time_pair "db -a s" "$(events_target 100000 1.5)" "$eventCount" \
+    "db -a s" "sqlite3 $catalogue \"$events\""
+}
+
+# db -f '*' through the stand-in StreamMgr against the direct path: the
+# direct figure is taken first, then StreamMgr is started and stopped here.
+time_ipc() {
+  label="db -f '*' IPC vs direct"
+  echo "  $label" >&2
+  direct=$(time_alone direct "db -f '*'")
+  directPeak=$(peak_kib "db -f '*'")
+  StreamMgr > "$work/streammgr.out" 2>&1 &
+  daemon=$!
+  until grep -q ready "$work/streammgr.out"; do
+    kill -0 "$daemon" 2> /dev/null || {
+      echo "StreamMgr did not start" >&2
+      exit 1
+    }
+    sleep 0.1
+  done
+  overIpc=$(time_alone ipc "db -f '*'")
+  ipcPeak=$(peak_kib "db -f '*'")
+  kill -TERM "$daemon"
+  wait "$daemon" || true
+  printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$label" "$(rows_of "$all_files")" \
+    "$overIpc" "$direct" "$ipcPeak" "$directPeak" "$(files_target 2.0)" \
+    >> "$results"
+}
+
+for case in "$@"; do
+  "time_$case"
+done
