@@ -9,18 +9,8 @@ build=$top/build-ppc
 
 # Debian's cross compiler and qemu-user; dpkg-dev, tcl and a host compiler
 # to unpack Debian's sources and generate SQLite's amalgamation.
-packages="g++-powerpc-linux-gnu qemu-user dpkg-dev tcl build-essential cmake
-  pkg-config"
-missing=""
-for package in $packages; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null |
-    grep -q "install ok installed" || missing="$missing $package"
-done
-if [ -n "$missing" ]; then
-  echo "installing:$missing"
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing > /dev/null
-fi
+scripts/install-deps.sh g++-powerpc-linux-gnu qemu-user dpkg-dev tcl \
+  build-essential cmake pkg-config
 
 scripts/build-ppc-deps.sh "$build"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=MinSizeRel \

@@ -10,10 +10,7 @@ set -eu
 cd "$(dirname "$0")/.."
 build=${1:-build}
 scripts/install-deps.sh
-if ! command -v valgrind > /dev/null; then
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq valgrind
-fi
+scripts/install-deps.sh valgrind
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
 cmake --build "$build" -j"$(nproc)"
 logs=$(cd "$build" && pwd)/valgrind
