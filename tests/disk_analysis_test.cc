@@ -8,13 +8,7 @@
 
 namespace {
 
-class DiskAnalysisTest : public ::testing::Test {
- protected:
-  void SetUp() override { sandbox_ = MakeSandbox(); }
-  void TearDown() override { RemoveSandbox(sandbox_); }
-
-  Sandbox sandbox_;
-};
+using DiskAnalysisTest = SandboxTest;
 
 // File 1 names a wrong copy before its own, file 2 names none and file 3
 // names its copy on a last line without a line end. Each fake logs its
@@ -23,8 +17,8 @@ class DiskAnalysisTest : public ::testing::Test {
 TEST_F(DiskAnalysisTest, ChecksOneFileAtATimeInOrderByEitherPath) {
   for (bool overIpc : {false, true}) {
     SCOPED_TRACE(overIpc ? "over IPC" : "direct");
-    TearDown();
-    SetUp();
+    RemoveSandbox(sandbox_);
+    sandbox_ = MakeSandbox();
     CreateCatalogue(sandbox_,
                     "INSERT INTO streamfiles (number) VALUES (1), (2), (3);");
     const std::string step = "echo \"$* [$(tail -n1 " + sandbox_.dir +
@@ -69,15 +63,6 @@ TEST_F(DiskAnalysisTest, ChecksOneFileAtATimeInOrderByEitherPath) {
     EXPECT_NE(0, access((sandbox_.hd + "/3.ts").c_str(), F_OK))
         << "a failing copy is deleted too";
   }
-}
-
-TEST_F(DiskAnalysisTest, NoFilesStartNoCommand) {
-  CreateCatalogue(sandbox_, "");
-  RunResult run = RunDb(sandbox_, {"-a", "d"});
-  EXPECT_EQ("File count = 0\n\n", run.out);
-  EXPECT_EQ("", run.err);
-  EXPECT_EQ("", ReadFile(sandbox_.logs + "/StreamMgrCli.log"));
-  EXPECT_EQ("", ReadFile(sandbox_.logs + "/filePes.log"));
 }
 
 // A missing analysis tool must never make a file pass.

@@ -3,70 +3,64 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <ctime>
 
 #include "tests/sandbox.h"
 
 namespace {
 
-const char kInventoryHeader[] =
+const std::string kInventoryHeader =
     "\nTable Name    Entries\n============  =======\n";
 
-class IpcTest : public ::testing::Test {
+class IpcTest : public SandboxTest {
  protected:
-  void SetUp() override {
-    sandbox_ = MakeSandbox();
-    CreateCatalogue(sandbox_,
-                    "INSERT INTO events (reid, groupId) VALUES ('a', 'a'), "
-                    "('b', 'b');");
-    options_.daemon = true;
-    options_.daemonArgs = {"--request-log", sandbox_.dir + "/requests"};
+  // Runs db with its catalogue of two events against a StreamMgr that
+  // fails after `requests` requests in the way `fault` names; seconds_ is
+  // how long the run took, requests_ what db asked.
+  RunResult Run(const std::vector<std::string>& args, const char* fault,
+                const char* requests) {
+    CreateCatalogue(sandbox_, "INSERT INTO events (reid) VALUES ('a'), ('b');");
+    const std::string log = sandbox_.dir + "/requests";
+    const time_t start = time(nullptr);
+    RunResult run =
+        RunDb(sandbox_, args, {true, {"--request-log", log, fault, requests}});
+    seconds_ = time(nullptr) - start;
+    requests_ = ReadFile(log);
+    return run;
   }
-  void TearDown() override { RemoveSandbox(sandbox_); }
 
-  Sandbox sandbox_;
-  RunOptions options_;
+  time_t seconds_ = 0;
+  std::string requests_;
 };
 
 TEST_F(IpcTest, DaemonDyingMidRunFailsEveryLaterRequestAtOnce) {
-  options_.daemonArgs.insert(options_.daemonArgs.end(), {"--die-after", "2"});
-  auto start = std::chrono::steady_clock::now();
-  RunResult run = RunDb(sandbox_, {"-t", "-t"}, options_);
-  auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
-      std::chrono::steady_clock::now() - start);
   const std::string deadCounts =
       "streamfiles        0\nstatus             0\n\n";
-  EXPECT_EQ(std::string(kInventoryHeader) + "events             2\n" +
-                "eventanswers       0\n" + deadCounts + kInventoryHeader +
+  RunResult run = Run({"-t", "-t"}, "--die-after", "2");
+  EXPECT_EQ(kInventoryHeader + "events             2\neventanswers       0\n" +
+                deadCounts + kInventoryHeader +
                 "events             0\neventanswers       0\n" + deadCounts,
-            run.out);
-  EXPECT_EQ("", run.err);
+            run.out + run.err);
   EXPECT_EQ(0, run.status);
   EXPECT_EQ(
       "count\tselect count(*) from \"events\"\n"
       "count\tselect count(*) from \"eventanswers\"\n",
-      ReadFile(sandbox_.dir + "/requests"));
-  EXPECT_LT(seconds.count(), 10);
+      requests_);
+  EXPECT_LT(seconds_, 10);
 }
 
 // Waits out the one reply timeout of the run (60 seconds).
 TEST_F(IpcTest, StalledDaemonCostsTheRunOneTimeout) {
-  options_.daemonArgs.insert(options_.daemonArgs.end(), {"--stall-after", "1"});
-  auto start = std::chrono::steady_clock::now();
-  RunResult run = RunDb(sandbox_, {"-t", "-r", "a"}, options_);
-  auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
-      std::chrono::steady_clock::now() - start);
-  EXPECT_EQ(std::string(kInventoryHeader) +
+  RunResult run = Run({"-t", "-r", "a"}, "--stall-after", "1");
+  EXPECT_EQ(kInventoryHeader +
                 "events             0\neventanswers       0\n"
                 "streamfiles        0\nstatus             0\n\n"
                 "\nNOT FOUND: a\n\n",
-            run.out);
-  EXPECT_EQ("", run.err);
+            run.out + run.err);
   EXPECT_EQ(0, run.status);
-  EXPECT_EQ("count\tselect count(*) from \"events\"\n",
-            ReadFile(sandbox_.dir + "/requests"));
-  EXPECT_GE(seconds.count(), 59);
-  EXPECT_LT(seconds.count(), 90);
+  EXPECT_EQ("count\tselect count(*) from \"events\"\n", requests_);
+  EXPECT_GE(seconds_, 59);
+  EXPECT_LT(seconds_, 90);
 }
 
 }  // namespace

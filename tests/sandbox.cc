@@ -192,6 +192,15 @@ void FakeCommand(const Sandbox& sandbox, const std::string& name,
   MakeExecutable(sandbox.bin + "/" + name, FakeScript(sandbox, name, body));
 }
 
+void StageEvent(const Sandbox& sandbox, const std::string& reid,
+                const std::string& mtd, const std::string& streams) {
+  const std::string base = sandbox.hd + "/connectionmgr/" + reid;
+  mkdir((sandbox.hd + "/connectionmgr").c_str(), 0755);
+  WriteFile(base + ".mtd", mtd);
+  WriteFile(base + ".xml", "<recording-event><video><streams>" + streams +
+                               "</streams></video></recording-event>");
+}
+
 void WriteFile(const std::string& path, const std::string& content) {
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   file << content;

@@ -1,6 +1,8 @@
 #ifndef DB_TESTS_SANDBOX_H_
 #define DB_TESTS_SANDBOX_H_
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -44,6 +46,11 @@ std::string QueryCatalogue(const Sandbox& sandbox, const std::string& sql);
 void FakeCommand(const Sandbox& sandbox, const std::string& name,
                  const std::string& body);
 
+// Stages event `reid`: writes hd/connectionmgr/REID.mtd holding `mtd` and
+// an REID.xml whose streams element holds `streams`.
+void StageEvent(const Sandbox& sandbox, const std::string& reid,
+                const std::string& mtd, const std::string& streams);
+
 void WriteFile(const std::string& path, const std::string& content);
 std::string ReadFile(const std::string& path);
 
@@ -51,5 +58,13 @@ std::string ReadFile(const std::string& path);
 // cannot be set up.
 RunResult RunDb(const Sandbox& sandbox, const std::vector<std::string>& args,
                 const RunOptions& options = RunOptions());
+
+// A fixture whose every case runs in a fresh sandbox.
+class SandboxTest : public ::testing::Test {
+ protected:
+  ~SandboxTest() override { RemoveSandbox(sandbox_); }
+
+  Sandbox sandbox_ = MakeSandbox();
+};
 
 #endif  // DB_TESTS_SANDBOX_H_

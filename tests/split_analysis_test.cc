@@ -2,35 +2,31 @@
 // the shipped binary.
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-
-#include <string>
 
 #include "tests/sandbox.h"
 
 namespace {
 
-// Stages `reid`: an empty .mtd and an .xml of one segment of `bytes` bytes,
-// or of none for 0.
+// Stages `reid` with an empty .mtd and one segment of `bytes` bytes, or
+// none for 0.
 void StagePart(const Sandbox& sandbox, const std::string& reid, int bytes) {
-  mkdir((sandbox.hd + "/connectionmgr").c_str(), 0755);
-  const std::string base = sandbox.hd + "/connectionmgr/" + reid;
   const std::string segment =
       "<seg name='a' src='1' stop-offset='" + std::to_string(bytes) + "'/>";
-  WriteFile(base + ".xml", "<recording-event><video><streams><stream>" +
-                               (bytes == 0 ? "" : segment) +
-                               "</stream></streams></video></recording-event>");
-  WriteFile(base + ".mtd", "");
+  StageEvent(sandbox, reid, "",
+             "<stream>" + (bytes == 0 ? "" : segment) + "</stream>");
 }
 
-// One group's report: the end of the overlap line (with its part lines after
-// a FAIL), then the last-part and the part-number verdicts.
+// One group's report under a 1 GB limit: the end of the overlap line (with
+// its part lines after a FAIL), then the last-part, part-number and size
+// verdicts.
 std::string Group(const std::string& id, const std::string& overlap = "PASS\n",
                   const std::string& lastPart = "PASS",
-                  const std::string& partNumbers = "PASS") {
+                  const std::string& partNumbers = "PASS",
+                  const std::string& size = "FAIL") {
   return "Checking groupId '" + id + "':\n  Checking 2-second overlap..." +
          overlap + "  Verify last part >= 2 sec..." + lastPart +
-         "\n  Checking totalParts........." + partNumbers + "\n";
+         "\n  Checking totalParts........." + partNumbers +
+         "\n  Verify part sizes <  1 GB..." + size + "\n";
 }
 
 const char kEvents[] =
@@ -45,25 +41,19 @@ const char kTwoPartsReport[] =
     "  Verify last part >= 2 sec...PASS\n"
     "  Checking totalParts.........PASS\n";
 
-class SplitAnalysisTest : public ::testing::Test {
+class SplitAnalysisTest : public SandboxTest {
  protected:
-  void SetUp() override { sandbox_ = MakeSandbox(); }
-  void TearDown() override { RemoveSandbox(sandbox_); }
-
   void ExpectReport(const std::vector<std::string>& args,
                     const std::string& out, bool overIpc = false) {
-    RunOptions options;
-    options.daemon = overIpc;
-    RunResult run = RunDb(sandbox_, args, options);
+    RunResult run = RunDb(sandbox_, args, RunOptions{overIpc, {}});
     EXPECT_EQ(out, run.out);
     EXPECT_EQ("", run.err);
     EXPECT_EQ(0, run.status);
   }
-
-  Sandbox sandbox_;
 };
 
 // Flags and the limit stay for later -a; disk analysis wins over split.
+// The catalogue holds no stream files.
 TEST_F(SplitAnalysisTest, ArgumentsDispatchAndTheSixLineExample) {
   CreateCatalogue(
       sandbox_,
@@ -80,10 +70,14 @@ TEST_F(SplitAnalysisTest, ArgumentsDispatchAndTheSixLineExample) {
                    "  Verify part sizes < 12 GB...PASS\n\n" + report +
                    "  Verify part sizes < 100 GB...PASS\n\n"
                    "File count = 0\n\nFile count = 0\n\n");
+  // A disk analysis of no files starts no command.
+  EXPECT_EQ("", ReadFile(sandbox_.logs + "/StreamMgrCli.log") +
+                    ReadFile(sandbox_.logs + "/filePes.log"));
 }
 
 // Groups are inserted out of byte order; \xff sorts last only when bytes
-// compare unsigned. Ticks wrap in 32 bits.
+// compare unsigned. Ticks wrap in 32 bits. A part's size passes when it is
+// staged, above 0 bytes and under the limit (unstaged parts fail).
 TEST_F(SplitAnalysisTest, ChecksEveryGroupInByteOrderOnBothPaths) {
   CreateCatalogue(
       sandbox_,
@@ -98,8 +92,13 @@ TEST_F(SplitAnalysisTest, ChecksEveryGroupInByteOrderOnBothPaths) {
           "('z1','0,1',1,2,196,300), ('y1','1,1,2',1,2,100,200),"
           "('y1b','1,1,2',1,2,196,300), ('y2','1,1,2',2,2,296,400),"
           "('o1','Own',1,3,100,200), ('o2','Own',2,2,196,199),"
-          "('x','\xff',1,1,100,200), ('u','',1,1,100,101);"
+          "('x','\xff',1,1,100,200), ('u','',1,1,100,101),"
+          "('empty','empty',1,1,0,10), ('exact','exact',1,1,0,10),"
+          "('under','under',1,1,0,10);"
           "INSERT INTO events (reid, part, totalparts) VALUES ('v', 1, 2);");
+  StagePart(sandbox_, "empty", 0);
+  StagePart(sandbox_, "exact", 1073741824);  // 2^30
+  StagePart(sandbox_, "under", 1073741823);
   const std::string report =
       Group("0,1", "PASS\n", "PASS",
             "FAIL:  expectedTotalParts=2  actualUniquePartNums=2  "
@@ -112,7 +111,7 @@ TEST_F(SplitAnalysisTest, ChecksEveryGroupInByteOrderOnBothPaths) {
       Group("Own", "PASS\n", "FAIL",
             "FAIL:  expectedTotalParts=3  actualUniquePartNums=2  "
             "lastPartNum=2") +
-      Group("Wrap") +
+      Group("Wrap") + Group("empty") + Group("exact") +
       Group("gap",
             "FAIL\n    Part 2 doesn't have 2-second overlap:  ticks = -10\n") +
       Group("t3",
@@ -120,27 +119,11 @@ TEST_F(SplitAnalysisTest, ChecksEveryGroupInByteOrderOnBothPaths) {
       Group("t4") +
       Group("t5",
             "FAIL\n    Part 2 doesn't have 2-second overlap:  ticks = 5\n") +
-      Group("\xff") + "\n";
+      Group("under", "PASS\n", "PASS", "PASS", "PASS") + Group("\xff") + "\n";
   for (bool overIpc : {false, true}) {
     SCOPED_TRACE(overIpc ? "over IPC" : "direct");
-    ExpectReport({"-a", "s"}, report, overIpc);
+    ExpectReport({"-a", "sz1"}, report, overIpc);
   }
-}
-
-// A part passes when staged, above 0 bytes and under the limit.
-TEST_F(SplitAnalysisTest, PartSizesMustBeStagedAboveZeroAndUnderTheLimit) {
-  CreateCatalogue(
-      sandbox_, std::string(kEvents) +
-                    "('bare','bare',1,1,0,10), ('empty','empty',1,1,0,10),"
-                    "('exact','exact',1,1,0,10), ('under','under',1,1,0,10);");
-  StagePart(sandbox_, "empty", 0);
-  StagePart(sandbox_, "exact", 1073741824);  // 2^30
-  StagePart(sandbox_, "under", 1073741823);
-  ExpectReport({"-a", "sz1"},
-               Group("bare") + "  Verify part sizes <  1 GB...FAIL\n" +
-                   Group("empty") + "  Verify part sizes <  1 GB...FAIL\n" +
-                   Group("exact") + "  Verify part sizes <  1 GB...FAIL\n" +
-                   Group("under") + "  Verify part sizes <  1 GB...PASS\n\n");
 }
 
 }  // namespace
