@@ -12,22 +12,11 @@
 #include <ctime>
 #include <tuple>
 
+#include "tests/event_heads.h"
 #include "tests/sandbox.h"
 
 namespace {
 
-// The event table's heads, the size column headed `size`.
-std::string EventHeads(const std::string& size) {
-  return "\n           REID                 State     SplitState   Sec  "
-         "     Start Time     StopTime  ExportTime  Start Tick   Stop Tick  "
-         "c/r  BG  Files           groupId              Prt  Tot  Stg  " +
-         size + "  Hours Till Re-Export  Answer1  \n" +
-         "============================  ==========  ==========  =====  "
-         "=================  ========  ==========  ==========  ==========  "
-         "===  ==  =====  ============================  ===  ===  ===  " +
-         std::string(size.size(), '=') +
-         "  ====================  ====================  \n";
-}
 const std::string kGiBHeads = EventHeads(" GiB ");
 const std::string kFileHeads =
     "\nNumber  Stream   State      Size        Start Time     StopTime  "

@@ -8,24 +8,13 @@
 #include <algorithm>
 #include <regex>
 
+#include "tests/event_heads.h"
 #include "tests/sandbox.h"
 
 namespace {
 
-// The empty line, header and rule before the rows; `size` and `rule` are
-// the size column's header and rule.
-std::string Heads(const std::string& size, const std::string& rule) {
-  return "\n           REID                 State     SplitState   Sec  "
-         "     Start Time     StopTime  ExportTime  Start Tick   Stop Tick  "
-         "c/r  BG  Files           groupId              Prt  Tot  Stg  " +
-         size + "  Hours Till Re-Export  Answer1  \n" +
-         "============================  ==========  ==========  =====  "
-         "=================  ========  ==========  ==========  ==========  "
-         "===  ==  =====  ============================  ===  ===  ===  " +
-         rule + "  ====================  ====================  \n";
-}
-const std::string kHeadGiB = Heads(" GiB ", "=====");
-const std::string kHeadBytes = Heads("   Bytes   ", "===========");
+const std::string kHeadGiB = EventHeads(" GiB ");
+const std::string kHeadBytes = EventHeads("   Bytes   ");
 const std::string kNoBytes = "          0";
 const std::string kNa = "                    NA  \n";
 

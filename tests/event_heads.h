@@ -1,0 +1,20 @@
+#ifndef DB_TESTS_EVENT_HEADS_H_
+#define DB_TESTS_EVENT_HEADS_H_
+
+#include <string>
+
+// The empty line, header and rule that open the event table, with the size
+// column headed `size`.
+inline std::string EventHeads(const std::string& size) {
+  return "\n           REID                 State     SplitState   Sec  "
+         "     Start Time     StopTime  ExportTime  Start Tick   Stop Tick  "
+         "c/r  BG  Files           groupId              Prt  Tot  Stg  " +
+         size + "  Hours Till Re-Export  Answer1  \n" +
+         "============================  ==========  ==========  =====  "
+         "=================  ========  ==========  ==========  ==========  "
+         "===  ==  =====  ============================  ===  ===  ===  " +
+         std::string(size.size(), '=') +
+         "  ====================  ====================  \n";
+}
+
+#endif  // DB_TESTS_EVENT_HEADS_H_
