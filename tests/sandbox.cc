@@ -234,7 +234,8 @@ RunResult RunDb(const Sandbox& sandbox, const std::vector<std::string>& args,
   result.out = ReadFile(sandbox.dir + "/out");
   result.err = ReadFile(sandbox.dir + "/err");
   result.status = atoi(status.c_str());
-  // The daemon writes nothing to stderr but a sanitizer's report.
+  // No case gives the daemon a statement it cannot prepare, so anything it
+  // writes to stderr is a fault, such as a sanitizer's report.
   if (options.daemon && !ReadFile(sandbox.dir + "/daemon.err").empty()) {
     ADD_FAILURE() << "StreamMgr wrote to stderr: "
                   << ReadFile(sandbox.dir + "/daemon.err");
