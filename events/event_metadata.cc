@@ -1,77 +1,88 @@
 #include "events/event_metadata.h"
 
+#include <errno.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <tinyxml.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 
+#include "events/xml_nesting.h"
+
 namespace {
 
-// TinyXML parses nested elements by recursion: a damaged file nested deeper
-// than this would exhaust the stack, and takes ever longer well before.
+// Past these TinyXML would exhaust the stack (it recurses per level) or
+// take hours (it checks each attribute against every earlier one).
 const size_t kMaxElementDepth = 5000;
+const size_t kMaxAttributes = 100;
+// Zero bytes after the text: TinyXML steps up to four bytes past the end
+// of a text that stops inside a UTF-8 sequence.
+const size_t kTextPadding = 8;
 
 bool Exists(const std::string& path) {
   struct stat status;
   return stat(path.c_str(), &status) == 0;
 }
 
-// An upper bound of how deeply the elements of an XML text nest.
-size_t ElementDepthBound(const std::string& text) {
-  size_t depth = 0;
-  size_t deepest = 0;
-  for (size_t i = 0; i + 1 < text.size(); ++i) {
-    if (text[i] == '<' && text[i + 1] == '/') {
-      if (depth > 0) --depth;
-    } else if (text[i] == '<' && text[i + 1] != '!' && text[i + 1] != '?') {
-      deepest = std::max(deepest, ++depth);
-    } else if (text[i] == '/' && text[i + 1] == '>' && depth > 0) {
-      --depth;
+// Reads fd to its end into *content, expecting about `expected` bytes;
+// false on an error or past `limit` bytes.
+bool ReadAtMost(int fd, size_t expected, size_t limit, std::string* content) {
+  size_t length = 0;
+  content->resize(std::min(expected, limit) + 1);
+  for (;;) {
+    if (length == content->size()) {
+      if (length > limit) return false;
+      content->resize(std::min(2 * length, limit + 1));
     }
+    ssize_t got = read(fd, &(*content)[length], content->size() - length);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return false;
+    if (got == 0) break;
+    length += static_cast<size_t>(got);
   }
-  return deepest;
+  content->resize(length);
+  return true;
 }
 
-// The whole file, or false when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::string* content) {
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return false;
-  char buffer[65536];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof(buffer), file)) > 0) {
-    content->append(buffer, got);
+// Line ends become "\n", as TinyXML's LoadFile makes them.
+void NormalizeLineEnds(std::string* text) {
+  size_t out = 0;
+  const size_t size = text->size();
+  for (size_t in = 0; in < size; ++in) {
+    char c = (*text)[in];
+    if (c == '\r') {
+      if (in + 1 < size && (*text)[in + 1] == '\n') continue;
+      c = '\n';
+    }
+    (*text)[out++] = c;
   }
-  bool complete = !std::ferror(file);
-  std::fclose(file);
-  return complete;
+  text->resize(out);
 }
 
-// Loads an XML file as TinyXML's LoadFile does (line ends made "\n", then
-// parsed with the default encoding), but from a buffer with spare zero
-// bytes: TinyXML steps past the end of a text that stops inside a UTF-8
-// sequence. A file nested too deeply counts as not loaded.
-bool LoadXmlFile(const std::string& path, TiXmlDocument* document) {
-  std::string raw;
-  if (!ReadWholeFile(path, &raw) || raw.empty() ||
-      ElementDepthBound(raw) > kMaxElementDepth) {
+// The text of the ".xml" file at `path` as SizeXmlText takes it. False for
+// an empty file and for anything but a regular file of at most
+// kMaxMetadataBytes: opening a FIFO would wait for a writer, and a device
+// such as /dev/zero never ends.
+bool ReadXmlText(const std::string& path, std::string* text) {
+  struct stat status;
+  if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
+      static_cast<uint64_t>(status.st_size) > kMaxMetadataBytes) {
     return false;
   }
-  std::string text;
-  text.reserve(raw.size() + 8);
-  for (size_t i = 0; i < raw.size(); ++i) {
-    if (raw[i] != '\r') {
-      text += raw[i];
-    } else if (i + 1 >= raw.size() || raw[i + 1] != '\n') {
-      text += '\n';
-    }
-  }
-  text.append(8, '\0');
-  document->Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
-  return !document->Error();
+  // Never blocks, should the file have become a FIFO since.
+  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool complete = fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
+                        ReadAtMost(fd, static_cast<size_t>(status.st_size),
+                                   kMaxMetadataBytes, text);
+  close(fd);
+  if (!complete || text->empty()) return false;
+  NormalizeLineEnds(text);
+  text->append(kTextPadding, '\0');
+  return true;
 }
 
 // Reads an offset attribute into *offset; absent means 0. What counts as an
@@ -95,32 +106,32 @@ bool ReadOffset(const TiXmlElement& segment, const char* name,
   return true;
 }
 
-// Adds the bytes of every segment of `stream` to *total. False at the first
-// faulty segment, after its message on stderr.
-bool AddStreamBytes(const TiXmlElement& stream, int64_t* total) {
+// Adds the bytes of every segment of `stream` to the sizing. False at the
+// first faulty segment, whose message it keeps.
+bool AddStreamBytes(const TiXmlElement& stream, XmlSizing* sizing) {
   const TiXmlNode* first = stream.FirstChild();
   const TiXmlElement* segment = first != nullptr ? first->ToElement() : nullptr;
   for (; segment != nullptr; segment = segment->NextSiblingElement()) {
     if (segment->Attribute("name") == nullptr) {
-      std::cerr << ":'name' attribute missing";
+      sizing->fault = ":'name' attribute missing";
       return false;
     }
     int32_t start = 0;
     int32_t stop = 0;
     int source = 0;
     if (!ReadOffset(*segment, "start-offset", &start)) {
-      std::cerr << "Start offset invalid";
+      sizing->fault = "Start offset invalid";
       return false;
     }
     if (!ReadOffset(*segment, "stop-offset", &stop)) {
-      std::cerr << "Stop offset invalid";
+      sizing->fault = "Stop offset invalid";
       return false;
     }
     if (segment->QueryIntAttribute("src", &source) != TIXML_SUCCESS) {
-      std::cerr << "Source file number missing";
+      sizing->fault = "Source file number missing";
       return false;
     }
-    *total += SegmentBytes(start, stop);
+    sizing->videoBytes += SegmentBytes(start, stop);
   }
   return true;
 }
@@ -144,11 +155,28 @@ int64_t EventSizeAt(const std::string& basePath) {
     return 0;
   }
   int64_t total = mtd.st_size;
-  TiXmlDocument document;
-  if (!LoadXmlFile(xmlPath, &document)) {
+  std::string text;
+  XmlSizing sizing;
+  if (ReadXmlText(xmlPath, &text)) sizing = SizeXmlText(text.c_str());
+  if (!sizing.loaded) {
     std::cerr << "Failed to load XML file: " << xmlPath;
     return total;
   }
+  if (sizing.fault != nullptr) std::cerr << sizing.fault;
+  return total + sizing.videoBytes;
+}
+
+XmlSizing SizeXmlText(const char* text) {
+  XmlSizing sizing;
+  const XmlParseCost cost =
+      MeasureXmlParse(text, kMaxElementDepth, kMaxAttributes);
+  if (cost.depth > kMaxElementDepth || cost.attributes > kMaxAttributes) {
+    return sizing;
+  }
+  TiXmlDocument document;
+  document.Parse(text, nullptr, TIXML_DEFAULT_ENCODING);
+  if (document.Error()) return sizing;
+  sizing.loaded = true;
   const TiXmlElement* stream = TiXmlHandle(&document)
                                    .FirstChild("recording-event")
                                    .FirstChild("video")
@@ -156,9 +184,9 @@ int64_t EventSizeAt(const std::string& basePath) {
                                    .FirstChild("stream")
                                    .ToElement();
   for (; stream != nullptr; stream = stream->NextSiblingElement()) {
-    if (!AddStreamBytes(*stream, &total)) break;
+    if (!AddStreamBytes(*stream, &sizing)) break;
   }
-  return total;
+  return sizing;
 }
 
 int64_t SegmentBytes(int32_t startOffset, int32_t stopOffset) {

@@ -1,6 +1,10 @@
 // Fuzzes the event metadata reader: the input is an event's ".xml" file,
-// beside a fixed ".mtd" file, both named for this process in /tmp.
+// beside a fixed ".mtd" file, both named for this process in /tmp. Beside
+// the size, the nesting guard must agree with TinyXML's parser on how deep
+// and how wide it builds the document, since the guard alone keeps a text
+// from exhausting the stack.
 #include <fcntl.h>
+#include <tinyxml.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,11 +14,15 @@
 #include <string>
 
 #include "events/event_metadata.h"
+#include "events/xml_nesting.h"
 #include "fuzz/fuzz_check.h"
 
 namespace {
 
 const int64_t kMtdBytes = 1000;
+// The guard's limits, low enough that the fuzzer reaches them.
+const size_t kMaxDepth = 200;
+const size_t kMaxAttributes = 20;
 std::string basePath;
 
 // Rewrites the file in place: truncating it to nothing first would have
@@ -25,6 +33,51 @@ void WriteFile(const std::string& path, const char* bytes, size_t size) {
   Require(fd >= 0 && write(fd, bytes, size) == static_cast<ssize_t>(size) &&
               ftruncate(fd, static_cast<off_t>(size)) == 0 && close(fd) == 0,
           "the scratch file holds the input");
+}
+
+// How deep and how wide the parsed document is, walked without recursion.
+XmlParseCost DocumentCost(const TiXmlDocument& document) {
+  XmlParseCost cost;
+  size_t depth = 0;
+  const TiXmlNode* node = document.FirstChild();
+  while (node != nullptr) {
+    if (const TiXmlElement* element = node->ToElement()) {
+      cost.depth = std::max(cost.depth, depth + 1);
+      size_t attributes = 0;
+      for (const TiXmlAttribute* a = element->FirstAttribute(); a != nullptr;
+           a = a->Next()) {
+        ++attributes;
+      }
+      cost.attributes = std::max(cost.attributes, attributes);
+    }
+    if (node->FirstChild() != nullptr) {
+      node = node->FirstChild();
+      ++depth;
+      continue;
+    }
+    while (node != nullptr && node->NextSibling() == nullptr) {
+      node = node->Parent();
+      if (node == &document) node = nullptr;
+      --depth;
+    }
+    if (node != nullptr) node = node->NextSibling();
+  }
+  return cost;
+}
+
+void CheckGuard(const uint8_t* data, size_t size) {
+  std::string text(reinterpret_cast<const char*>(data), size);
+  text.append(8, '\0');
+  const XmlParseCost guard =
+      MeasureXmlParse(text.c_str(), kMaxDepth, kMaxAttributes);
+  if (guard.depth > kMaxDepth || guard.attributes > kMaxAttributes) return;
+  TiXmlDocument document;
+  document.Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
+  const XmlParseCost parsed = DocumentCost(document);
+  Require(parsed.depth == guard.depth,
+          "the guard nests exactly as deep as TinyXML");
+  Require(parsed.attributes == guard.attributes,
+          "the guard counts the attributes TinyXML keeps");
 }
 
 }  // namespace
@@ -42,6 +95,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  CheckGuard(data, size);
   WriteFile(basePath + ".xml", reinterpret_cast<const char*>(data), size);
   // Each segment adds a signed 32-bit amount and is an element of its own,
   // so it needs a '<' of the file; without these names none is ever summed.

@@ -39,11 +39,14 @@ for target in $targets; do
   cp fuzz/corpus/"$target"/* "$findings/corpus/"
   dict=""
   [ -f fuzz/"$target".dict ] && dict=-dict=fuzz/"$target".dict
+  # Metadata nested past the reader's limit needs tens of kilobytes.
+  maxlen=""
+  [ "$target" = event_metadata_fuzzer ] && maxlen=-max_len=65536
   echo "== $target, $seconds s"
   # shellcheck disable=SC2086
   if "$build/fuzz/$target" -max_total_time="$seconds" -timeout=10 \
     -rss_limit_mb=2048 -print_final_stats=1 \
-    -artifact_prefix="$findings/" $dict "$findings/corpus" \
+    -artifact_prefix="$findings/" $dict $maxlen "$findings/corpus" \
     > "$findings/log" 2>&1; then
     grep -E "^#[0-9]+.*DONE|^Done|stat::(number_of_executed_units|average_exec_per_sec|peak_rss_mb)" \
       "$findings/log" || true

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -200,18 +201,23 @@ TEST_F(BadInputTest, OddIdsMatchOnlyEventsOfExactlyThatId) {
   EXPECT_EQ("it\na\n50x\naxb\n" + longId.substr(1) + "\n\xff\n", EventsLeft());
 }
 
-// 20 MB of segments; elements nested 100,000 deep, past what the reader
-// takes; a file that is not well-formed; offsets that are no 32-bit integer.
+// Metadata past 4 MiB; elements nested past what the reader takes, also
+// behind attribute values holding "/>"; a file that is not well-formed;
+// offsets that are no 32-bit integer; an ".xml" that is a link to
+// /dev/zero, a FIFO or a directory. Each is sized or reported at once.
 TEST_F(BadInputTest, HostileMetadataIsSizedOrReported) {
-  std::string huge, open, close;
-  // 350,000 segments of 200 bytes each in 21,000,000 characters.
+  std::string huge, open, close, fooled;
+  // 21,000,000 characters of segments.
   for (int i = 0; i < 350000; ++i) {
     huge += "<s name='a' src='1' start-offset='100' stop-offset='300'/>\n";
   }
   for (int i = 0; i < 100000; ++i) open += "<n>", close += "</n>";
+  for (int i = 0; i < 200000; ++i) fooled += "<a x=\"/>\">";
   const std::string cases[][3] = {
-      {"huge", huge, "  Y     70000010"},
+      {"huge", huge, "  Y           10"},
       {"deep", "<s name='a' src='1'>" + open + close + "</s>",
+       "  Y           10"},
+      {"fooled", "<s name='a' src='1' stop-offset='9'/>" + fooled,
        "  Y           10"},
       {"broken", "<s name='a' src='1'></stream>", "  Y           10"},
       {"word",
@@ -219,15 +225,26 @@ TEST_F(BadInputTest, HostileMetadataIsSizedOrReported) {
        "start-offset='ten'/>",
        "  Y           19"},
       {"wide", "<s name='a' src='1' stop-offset='4294967296'/>",
-       "  Y           10"}};
+       "  Y           10"},
+      {"zero", "", "  Y           10"},
+      {"fifo", "", "  Y           10"},
+      {"dir", "", "  Y           10"}};
   std::string insert, rows = EventHeads("   Bytes   ");
   mkdir((sandbox_.hd + "/connectionmgr").c_str(), 0755);
   for (const auto& [reid, segments, stagedAndSize] : cases) {
     const std::string base = sandbox_.hd + "/connectionmgr/" + reid;
     WriteFile(base + ".mtd", "0123456789");
-    WriteFile(base + ".xml",
-              "<recording-event><video><streams><stream>" + segments +
-                  "</stream></streams></video></recording-event>");
+    if (reid == "zero") {
+      symlink("/dev/zero", (base + ".xml").c_str());
+    } else if (reid == "fifo") {
+      mkfifo((base + ".xml").c_str(), 0644);
+    } else if (reid == "dir") {
+      mkdir((base + ".xml").c_str(), 0755);
+    } else {
+      WriteFile(base + ".xml",
+                "<recording-event><video><streams><stream>" + segments +
+                    "</stream></streams></video></recording-event>");
+    }
     insert +=
         "insert into events(reid, streamstate, totalfiles, groupId, "
         "part, totalparts) values ('" +
@@ -242,11 +259,12 @@ TEST_F(BadInputTest, HostileMetadataIsSizedOrReported) {
     EXPECT_LT(time(nullptr) - start, 20);
   }
   EXPECT_EQ(rows, run.out);
-  EXPECT_EQ(
-      "Failed to load XML file: /mnt/hd/connectionmgr/deep.xml"
-      "Failed to load XML file: /mnt/hd/connectionmgr/broken.xml"
-      "Start offset invalidStop offset invalid",
-      run.err);
+  const std::string load = "Failed to load XML file: /mnt/hd/connectionmgr/";
+  EXPECT_EQ(load + "huge.xml" + load + "deep.xml" + load + "fooled.xml" + load +
+                "broken.xml" + "Start offset invalidStop offset invalid" +
+                load + "zero.xml" + load + "fifo.xml" + load + "dir.xml",
+            run.err);
+  EXPECT_EQ(0, run.status);
 }
 
 // StreamMgr dies at the second page of a listing, and after the first
