@@ -21,6 +21,7 @@
 #include "maintenance/event_deletion.h"
 #include "maintenance/split_analysis.h"
 #include "maintenance/table_inventory.h"
+#include "run_status.h"
 
 sqlite3* db = nullptr;
 bool streamMgrRunning = false;
@@ -177,7 +178,10 @@ int OpenDatabase() {
   // every call; a listing makes a dozen calls a row. Without effect, and
   // harmless, should SQLite have been started before.
   sqlite3_config(SQLITE_CONFIG_MULTITHREAD);
-  int result = sqlite3_open(kDatabasePath, &db);
+  // Never created: StreamMgr would start on an empty catalogue that stood
+  // in for a lost one.
+  int result =
+      sqlite3_open_v2(kDatabasePath, &db, SQLITE_OPEN_READWRITE, nullptr);
   if (result != SQLITE_OK) std::cerr << "error opening sqlite3" << std::endl;
   return result;
 }
@@ -206,6 +210,7 @@ void LoadFileSizes() {
     std::cerr << "main"
               << ":Error initializing file sizes from the database:"
               << std::endl;
+    NoteFailure();
   }
 }
 
@@ -220,8 +225,8 @@ void ConnectOrLoadSizes() {
   }
 }
 
-// Runs every option's action in command-line order; returns the exit status,
-// which only -h and unknown options change.
+// Runs every option's action in command-line order, until stdout fails;
+// returns the exit status, which only -h and unknown options change.
 int RunOptions(int argc, char** argv, int exitStatus) {
   FileOptions fileOptions;
   AnalysisOptions analysisOptions;
@@ -230,7 +235,8 @@ int RunOptions(int argc, char** argv, int exitStatus) {
   const std::string programName = argv[0];
   int longIndex = 0;
   int value;
-  while ((value = getopt_long(argc, argv, kShortOptions, kLongOptions,
+  while (OutputIsWritable() &&
+         (value = getopt_long(argc, argv, kShortOptions, kLongOptions,
                               &longIndex)) != -1) {
     switch (value) {
       case 'h':
@@ -305,13 +311,13 @@ int main(int argc, char** argv) {
   FILE* probe = ProbeStreamMgr(&streamMgrRunning);
   if (argc <= 1) {
     Usage(argc == 1 ? argv[0] : "db", nullptr);
-    return 0;
+    return ExitStatus(0, false);
   }
-  int exitStatus = OpenDatabase();
+  const int openStatus = OpenDatabase();
   PrepareFileAccess();
   ConnectOrLoadSizes();
   LogClient::Instance().ProcessName("db");
-  exitStatus = RunOptions(argc, argv, exitStatus);
+  const int exitStatus = RunOptions(argc, argv, openStatus);
   if (probe != nullptr) pclose(probe);
-  return exitStatus;
+  return ExitStatus(exitStatus, openStatus == SQLITE_OK);
 }

@@ -15,7 +15,8 @@ class ConfigMPClient {
  public:
   ConfigMPClient(LinxIpc& ipc, int timeoutSeconds);
 
-  // 0 when the settings were filled.
+  // 0 when the settings were filled; when no answer came, the endpoint is
+  // no longer connected.
   int GetVideoRecordingSettings(VideoRecordingSettings& settings);
 
  private:

@@ -15,10 +15,18 @@ class LinxIpc {
   // Connects the endpoint; 0 on success.
   int Init();
 
+  // False before Init and once a request went unanswered: the endpoint is
+  // then dead for the rest of the run.
+  bool IsConnected() const;
+
   // Sends one request and waits at most timeoutMs for its whole reply.
   // False when the endpoint is not connected, or the connection breaks or
   // times out; the endpoint is then dead for the rest of the run.
   bool Exchange(const std::string& request, std::string* reply, int timeoutMs);
+
+  // Kills the endpoint after a reply that makes no sense: what follows on
+  // the connection cannot be trusted either.
+  void Disconnect();
 
  private:
   std::string name_;

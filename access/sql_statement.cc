@@ -2,12 +2,15 @@
 
 #include <iostream>
 
+#include "run_status.h"
+
 SQLStatement::SQLStatement(sqlite3* database, std::string sql)
     : stmt(nullptr), rc(0), prepared(false) {
   rc = sqlite3_prepare_v2(database, sql.c_str(), -1, &stmt, nullptr);
   if (rc != SQLITE_OK) {
     // No line end: the caller's own report continues this line.
     std::cerr << "unable to prepare: " << sql;
+    NoteFailure();
     return;
   }
   prepared = true;

@@ -126,7 +126,9 @@ class StreamfileRecordListMessage : public Item {
 };
 
 // Queries run by the stream manager; each returns 0 when it was answered
-// within timeoutMs. A failed query leaves the list or count untouched.
+// within timeoutMs, a positive value when StreamMgr answered that the query
+// failed, and a negative one when no answer came (the endpoint is then no
+// longer connected). A failed query leaves the list or count untouched.
 int GetEventsFromSqlStatement(LinxIpc& ipc, std::string sql,
                               EventRecordListMessage& list, int timeoutMs);
 int GetFilesFromSqlStatement(LinxIpc& ipc, std::string sql,
@@ -134,7 +136,8 @@ int GetFilesFromSqlStatement(LinxIpc& ipc, std::string sql,
 int GetCountFromSqlStatement(LinxIpc& ipc, std::string sql, unsigned int& count,
                              int timeoutMs);
 
-// Has the stream manager delete one event; true when it did.
+// Has the stream manager delete one event; true when it did. When no answer
+// came, the endpoint is no longer connected.
 bool DeleteEvent(std::string reid, LinxIpc& ipc);
 
 }  // namespace StreamMgrApi

@@ -11,6 +11,7 @@
 #include "access/stream_mgr_api.h"
 #include "db.h"
 #include "events/event_table.h"
+#include "run_status.h"
 
 namespace {
 
@@ -18,26 +19,41 @@ const int kQueryTimeoutMs = 60000;
 
 using EventRow = std::function<void(const StreamMgrApi::EventRecordItem&)>;
 
-// Steps `sql` on `db` and hands each row to `printRow`; returns the number
-// of rows. A failed prepare has been reported by the statement; a failed
-// step ends the rows with "stmt Error: " on stderr, no line end.
+// Steps `sql` on `db` and hands each row to `printRow` while stdout takes
+// them; returns the number of rows. A failed prepare has been reported by
+// the statement; a failed step ends the rows with "stmt Error: " on stderr,
+// no line end.
 int StepEventRows(const std::string& sql, const EventRow& printRow) {
   SQLStatement statement(db, sql);
   if (statement.rc != SQLITE_OK) return 0;
   int rows = 0;
-  while ((statement.rc = sqlite3_step(statement.stmt)) == SQLITE_ROW) {
+  while (OutputIsWritable() &&
+         (statement.rc = sqlite3_step(statement.stmt)) == SQLITE_ROW) {
     printRow(StreamDB::LoadEventInfoFromStatement(statement));
     ++rows;
   }
-  if (statement.rc != SQLITE_DONE) std::cerr << "stmt Error: ";
+  if (statement.rc != SQLITE_DONE && OutputIsWritable()) {
+    std::cerr << "stmt Error: ";
+    NoteFailure();
+  }
   return rows;
 }
 
 void DisplayEventList(const StreamMgrApi::EventRecordListMessage& list,
                       bool showBytes) {
   for (const StreamMgrApi::EventRecordItem& event : list.records) {
+    if (!OutputIsWritable()) return;
     DisplayEvent(event, showBytes);
   }
+}
+
+// Asks StreamMgr for the events that `sql` selects.
+void FetchEvents(const std::string& sql,
+                 StreamMgrApi::EventRecordListMessage* list) {
+  CheckQuery(
+      ipc,
+      StreamMgrApi::GetEventsFromSqlStatement(ipc, sql, *list, kQueryTimeoutMs),
+      sql);
 }
 
 // Prints as table rows the events that `sql` selects, by the access path.
@@ -50,7 +66,7 @@ void DisplaySelectedEvents(const std::string& sql, bool showBytes) {
     return;
   }
   StreamMgrApi::EventRecordListMessage list;
-  StreamMgrApi::GetEventsFromSqlStatement(ipc, sql, list, kQueryTimeoutMs);
+  FetchEvents(sql, &list);
   DisplayEventList(list, showBytes);
 }
 
@@ -67,8 +83,10 @@ const char kNullFieldsCount[] =
 unsigned int CountNullFieldRows() {
   unsigned int count = 0;
   if (streamMgrRunning) {
-    StreamMgrApi::GetCountFromSqlStatement(ipc, kNullFieldsCount, count,
-                                           kQueryTimeoutMs);
+    CheckQuery(ipc,
+               StreamMgrApi::GetCountFromSqlStatement(ipc, kNullFieldsCount,
+                                                      count, kQueryTimeoutMs),
+               kNullFieldsCount);
     return count;
   }
   SQLStatement statement(db, kNullFieldsCount);
@@ -80,6 +98,7 @@ unsigned int CountNullFieldRows() {
   } else {
     // After a failed prepare this continues the statement's own report.
     std::cerr << ": error getting file stats" << std::endl;
+    NoteFailure();
   }
   return count;
 }
@@ -110,16 +129,22 @@ void ShowNullFieldRows() {
 void DisplayEvents(bool showBytes) {
   PrintEventHeader(showBytes);
   DisplaySelectedEvents("select * from events", showBytes);
-  if (CountNullFieldRows() != 0) ShowNullFieldRows();
+  if (OutputIsWritable() && CountNullFieldRows() != 0) ShowNullFieldRows();
 }
 
 void DisplayEventsById(const std::string& id, bool showBytes) {
+  // An empty id names no event; asked for, it would match every event
+  // without a group.
+  if (id.empty()) {
+    PrintNotFound(id);
+    return;
+  }
   const std::string sql =
       "select * from events where reid=" + QuotedSqlText(id) +
       " or groupId=" + QuotedSqlText(id);
   if (streamMgrRunning) {
     StreamMgrApi::EventRecordListMessage list;
-    StreamMgrApi::GetEventsFromSqlStatement(ipc, sql, list, kQueryTimeoutMs);
+    FetchEvents(sql, &list);
     if (list.records.empty()) {
       PrintNotFound(id);
       return;

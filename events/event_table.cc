@@ -12,6 +12,7 @@
 #include "db.h"
 #include "events/event_metadata.h"
 #include "events/event_states.h"
+#include "run_status.h"
 
 namespace {
 
@@ -61,7 +62,11 @@ const char* SourceFileName(const char* path) {
 double AskHoursTillReExport(int32_t exportTime) {
   ConfigMPClient settingsClient(ipc, kSettingsTimeoutSeconds);
   VideoRecordingSettings settings;
-  if (settingsClient.GetVideoRecordingSettings(settings) == 0) {
+  const int result = settingsClient.GetVideoRecordingSettings(settings);
+  // Without StreamMgr the endpoint was never connected, and nothing was
+  // asked of it.
+  if (streamMgrRunning) IsAnswered(ipc, "video recording settings");
+  if (result == 0) {
     return HoursTillReExport(settings.reExportHours, exportTime,
                              static_cast<int64_t>(time(nullptr)));
   }

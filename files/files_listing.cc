@@ -13,6 +13,7 @@
 #include "db.h"
 #include "files/file_states.h"
 #include "files/selection_clause.h"
+#include "run_status.h"
 
 namespace {
 
@@ -78,19 +79,25 @@ void TakeLiveSize(StreamMgrApi::StreamfileRecordItem* file) {
 }
 
 uint32_t CountOverIpc(const std::string& where) {
+  const std::string sql = "select count(*) from streamfiles where" + where;
   unsigned int count = 0;
-  StreamMgrApi::GetCountFromSqlStatement(
-      ipc, "select count(*) from streamfiles where" + where, count,
-      kIpcTimeoutMs);
+  CheckQuery(
+      ipc,
+      StreamMgrApi::GetCountFromSqlStatement(ipc, sql, count, kIpcTimeoutMs),
+      sql);
   return count;
 }
 
-// Prints every file of one answer; the answer is freed before the caller
-// asks for the next.
+// Prints every file of one answer while stdout takes them; the answer is
+// freed before the caller asks for the next.
 void PrintFilesOverIpc(const std::string& sql) {
   StreamMgrApi::StreamfileRecordListMessage list;
-  StreamMgrApi::GetFilesFromSqlStatement(ipc, sql, list, kIpcTimeoutMs);
+  CheckQuery(
+      ipc,
+      StreamMgrApi::GetFilesFromSqlStatement(ipc, sql, list, kIpcTimeoutMs),
+      sql);
   for (StreamMgrApi::StreamfileRecordItem& file : list.records) {
+    if (!OutputIsWritable()) return;
     DisplayStreamFile(&file);
   }
 }
@@ -104,7 +111,8 @@ uint32_t ListFilesOverIpc(const FileOptions& options,
     return count;
   }
   // 64 bits, so that the last step cannot wrap past a count near 2^32.
-  for (uint64_t offset = 0; offset < count; offset += kFilesPerPage) {
+  for (uint64_t offset = 0; offset < count && OutputIsWritable();
+       offset += kFilesPerPage) {
     PrintFilesOverIpc("select * from streamfiles where" + where + " limit " +
                       std::to_string(kFilesPerPage) + " offset " +
                       std::to_string(offset));
@@ -114,8 +122,9 @@ uint32_t ListFilesOverIpc(const FileOptions& options,
 
 uint32_t CountDirectly(const std::string& where) {
   SQLStatement statement(db, "select count(*) from streamfiles where " + where);
-  if (statement.rc != SQLITE_OK ||
-      (statement.rc = sqlite3_step(statement.stmt)) != SQLITE_ROW) {
+  if (statement.rc != SQLITE_OK) return 0;
+  if ((statement.rc = sqlite3_step(statement.stmt)) != SQLITE_ROW) {
+    NoteFailure();
     return 0;
   }
   return static_cast<uint32_t>(sqlite3_column_int(statement.stmt, 0));
@@ -126,15 +135,17 @@ uint32_t CountDirectly(const std::string& where) {
 void PrintFilesDirectly(const std::string& where) {
   SQLStatement statement(db, "select * from streamfiles where " + where);
   if (statement.rc != SQLITE_OK) return;
-  while ((statement.rc = sqlite3_step(statement.stmt)) == SQLITE_ROW) {
+  while (OutputIsWritable() &&
+         (statement.rc = sqlite3_step(statement.stmt)) == SQLITE_ROW) {
     StreamMgrApi::StreamfileRecordItem file =
         StreamDB::LoadFileInfoFromStatement(statement);
     DisplayStreamFile(&file);
   }
-  if (statement.rc != SQLITE_DONE) {
+  if (statement.rc != SQLITE_DONE && OutputIsWritable()) {
     // The rows before the failure come first, also on a shared terminal.
     std::cout.flush();
     std::cerr << "stmt Error: " << '\n';
+    NoteFailure();
   }
 }
 

@@ -1,7 +1,9 @@
 #include "maintenance/disk_analysis.h"
 
+#include <signal.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +14,7 @@
 #include "access/sql_statement.h"
 #include "access/stream_mgr_api.h"
 #include "db.h"
+#include "run_status.h"
 
 namespace {
 
@@ -20,12 +23,50 @@ const char kCopiedMarker[] = "copied: ";
 // Tool output is read in pieces of at most this size less one; a longer
 // line arrives in several pieces.
 const int kPieceBytes = 1024;
+// Signals that end a run from the terminal or the system.
+const int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// The scratch copy that the analysis holds, empty while it holds none; a
+// signal ending the run removes it, so no pool file is left on the disk.
+char scratchCopy[32];
+volatile sig_atomic_t holdingCopy = 0;
+
+void RemoveScratchCopyAndEnd(int signalNumber) {
+  if (holdingCopy) unlink(scratchCopy);
+  signal(signalNumber, SIG_DFL);
+  raise(signalNumber);
+}
+
+// Ending signals remove the scratch copy first; those that the run ignores
+// stay ignored.
+void CatchEndingSignals() {
+  for (int signalNumber : kEndingSignals) {
+    struct sigaction current;
+    if (sigaction(signalNumber, nullptr, &current) == 0 &&
+        current.sa_handler != SIG_IGN) {
+      signal(signalNumber, RemoveScratchCopyAndEnd);
+    }
+  }
+}
+
+void ReleaseEndingSignals() {
+  for (int signalNumber : kEndingSignals) {
+    struct sigaction current;
+    if (sigaction(signalNumber, nullptr, &current) == 0 &&
+        current.sa_handler == RemoveScratchCopyAndEnd) {
+      signal(signalNumber, SIG_DFL);
+    }
+  }
+}
 
 // A failed count counts no files.
 uint32_t StreamFileCount() {
   unsigned int count = 0;
   if (streamMgrRunning) {
-    StreamMgrApi::GetCountFromSqlStatement(ipc, kCountSql, count, 60000);
+    CheckQuery(
+        ipc,
+        StreamMgrApi::GetCountFromSqlStatement(ipc, kCountSql, count, 60000),
+        kCountSql);
     return count;
   }
   SQLStatement statement(db, kCountSql);
@@ -34,10 +75,11 @@ uint32_t StreamFileCount() {
     return 0;
   }
   statement.rc = sqlite3_step(statement.stmt);
-  if (statement.rc == SQLITE_ROW) {
-    count = static_cast<uint32_t>(sqlite3_column_int(statement.stmt, 0));
+  if (statement.rc != SQLITE_ROW) {
+    NoteFailure();
+    return 0;
   }
-  return count;
+  return static_cast<uint32_t>(sqlite3_column_int(statement.stmt, 0));
 }
 
 bool EndsLine(const char* piece) {
@@ -45,14 +87,23 @@ bool EndsLine(const char* piece) {
   return length > 0 && piece[length - 1] == '\n';
 }
 
+// True when the shell could not run the command at all (not found, not
+// executable), as the status of pclose tells.
+bool ShellCouldNotRun(int status) {
+  return status == -1 || (WIFEXITED(status) && (WEXITSTATUS(status) == 126 ||
+                                                WEXITSTATUS(status) == 127));
+}
+
 // The name that "StreamMgrCli -x number" reports after the last "copied: "
-// it prints, without the line end; empty when it reports none or cannot be
-// started. The marker is looked for in each piece as read; a name that runs
-// on past its piece is completed from the pieces that follow.
-std::string CopiedFileName(uint32_t number) {
+// it prints, without the line end; empty when it reports none. *ran is
+// false when the tool could not be run at all. The marker is looked for in
+// each piece as read; a name that runs on past its piece is completed from
+// the pieces that follow.
+std::string CopiedFileName(uint32_t number, bool* ran) {
   const std::string command = "StreamMgrCli -x " + std::to_string(number);
   std::cout.flush();
   FILE* output = popen(command.c_str(), "r");
+  *ran = output != nullptr;
   if (output == nullptr) return "";
   std::string name;
   bool nameRunsOn = false;
@@ -66,17 +117,10 @@ std::string CopiedFileName(uint32_t number) {
     }
     nameRunsOn = (marker != nullptr || nameRunsOn) && !EndsLine(piece);
   }
-  pclose(output);
+  *ran = !ShellCouldNotRun(pclose(output));
   // Only a line end is cut: a last line without one keeps its last character.
   if (!name.empty() && name.back() == '\n') name.pop_back();
   return name;
-}
-
-// True when the shell could not run the command at all (not found, not
-// executable), as the status of pclose tells.
-bool ShellCouldNotRun(int status) {
-  return status == -1 || (WIFEXITED(status) && (WEXITSTATUS(status) == 126 ||
-                                                WEXITSTATUS(status) == 127));
 }
 
 // Runs the analysis of the copy and passes its output on from the first
@@ -99,6 +143,7 @@ bool CopyFailureLines(uint32_t number) {
   }
   if (!failed && ShellCouldNotRun(status)) {
     std::cout << "FAIL: filePes could not be run\n";
+    NoteFailure();
     failed = true;
   }
   return failed;
@@ -117,16 +162,26 @@ void RemoveCopy(uint32_t number) {
 // verdict. Each step's text shows before the step starts.
 void CheckStreamFile(uint32_t number) {
   std::cout << " Checking " << number << ".ts:  extracting..." << std::flush;
-  const std::string name = CopiedFileName(number);
+  std::snprintf(scratchCopy, sizeof(scratchCopy), "/mnt/hd/%u.ts", number);
+  holdingCopy = 1;
+  bool ran = false;
+  const std::string name = CopiedFileName(number, &ran);
   if (name.empty()) {
     // Nothing to analyse, and no copy of ours to delete.
-    std::cout << "no copy reported\n";
+    holdingCopy = 0;
+    if (ran) {
+      std::cout << "no copy reported\n";
+    } else {
+      std::cout << "FAIL: StreamMgrCli could not be run\n";
+      NoteFailure();
+    }
     return;
   }
   std::cout << name << std::flush;
   std::cout << "  checking..." << std::flush;
   const bool failed = CopyFailureLines(number);
   RemoveCopy(number);
+  holdingCopy = 0;
   if (!failed) std::cout << "PASS\n";
 }
 
@@ -135,9 +190,11 @@ void CheckStreamFile(uint32_t number) {
 void AnalyzeDisk() {
   const uint32_t count = StreamFileCount();
   std::cout << "File count = " << count << '\n';
+  CatchEndingSignals();
   // Wider than the count, so that the largest count still ends the loop.
-  for (uint64_t number = 1; number <= count; ++number) {
+  for (uint64_t number = 1; number <= count && OutputIsWritable(); ++number) {
     CheckStreamFile(static_cast<uint32_t>(number));
   }
+  ReleaseEndingSignals();
   std::cout << '\n';
 }

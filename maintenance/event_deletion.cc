@@ -11,6 +11,7 @@
 #include "access/sql_statement.h"
 #include "access/stream_mgr_api.h"
 #include "db.h"
+#include "run_status.h"
 
 namespace {
 
@@ -22,17 +23,28 @@ std::string DeletedEventsToStr(uint32_t count, const std::string& id) {
          (count == 1 ? "" : "s") + ":  id = " + id;
 }
 
+// The events that StreamMgr finds for `sql`.
+void FetchEvents(const std::string& sql,
+                 StreamMgrApi::EventRecordListMessage* list) {
+  CheckQuery(
+      ipc, StreamMgrApi::GetEventsFromSqlStatement(ipc, sql, *list, kTimeoutMs),
+      sql);
+}
+
 // Has StreamMgr delete each listed event, one request per event, reporting
-// those it refuses; returns how many it deleted.
+// those it refuses or leaves unanswered; returns how many it deleted.
 uint32_t DeleteEachEvent(
     const std::vector<StreamMgrApi::EventRecordItem>& events) {
   uint32_t deleted = 0;
   for (const StreamMgrApi::EventRecordItem& event : events) {
-    if (StreamMgrApi::DeleteEvent(event.reid.value, ipc)) {
+    const bool done = StreamMgrApi::DeleteEvent(event.reid.value, ipc);
+    IsAnswered(ipc, "delete " + event.reid.value);
+    if (done) {
       ++deleted;
     } else {
       std::cerr << "  Failed to delete event:  reid= " << event.reid.value
                 << "  groupId= " << event.groupId.value << '\n';
+      NoteFailure();
     }
   }
   return deleted;
@@ -55,24 +67,28 @@ bool CountEvents(const std::string& sql, uint32_t* count) {
   if (statement.rc != SQLITE_ROW) {
     std::cerr << ": error getting count of events to delete using '" << sql
               << "'\n";
+    NoteFailure();
     return false;
   }
   *count = static_cast<uint32_t>(sqlite3_column_int(statement.stmt, 0));
   return true;
 }
 
-// Runs the delete statement `sql` on `db` in one step; writes `doneLine` on
-// stdout when it completed and `failedLine` on stderr when it did not.
-void RunDelete(const std::string& sql, const std::string& doneLine,
-               const std::string& failedLine) {
+// Runs the delete statement `sql` on `db` in one step; *deleted is the
+// number of events it removed, which another process may have removed
+// first. False, after `failedLine` on stderr, when it did not complete.
+bool RunDelete(const std::string& sql, const std::string& failedLine,
+               uint32_t* deleted) {
   SQLStatement statement(db, sql);
-  if (!IsPrepared(statement, sql)) return;
+  if (!IsPrepared(statement, sql)) return false;
   statement.rc = sqlite3_step(statement.stmt);
-  if (statement.rc == SQLITE_DONE) {
-    std::cout << doneLine << '\n';
-  } else {
+  if (statement.rc != SQLITE_DONE) {
     std::cerr << failedLine << '\n';
+    NoteFailure();
+    return false;
   }
+  *deleted = static_cast<uint32_t>(sqlite3_changes(db));
+  return true;
 }
 
 // The condition of both the listing and the count: the event named `id` and
@@ -86,10 +102,8 @@ void DeleteEventOrGroupThroughStreamMgr(const std::string& id) {
   StreamMgrApi::EventRecordListMessage list;
   // An empty id would match every event without a group: a script with an
   // unset variable must not empty the catalogue, so nothing is asked.
-  if (!id.empty()) {
-    StreamMgrApi::GetEventsFromSqlStatement(
-        ipc, "select * from events" + WhereEventOrGroup(id), list, kTimeoutMs);
-  }
+  if (!id.empty())
+    FetchEvents("select * from events" + WhereEventOrGroup(id), &list);
   if (list.records.empty()) {
     std::cerr << "  Event or groupId not found: " << id << '\n';
     return;
@@ -106,19 +120,22 @@ void DeleteEventOrGroupDirectly(const std::string& id) {
                    &count)) {
     return;
   }
-  if (count == 0) {
+  uint32_t deleted = 0;
+  if (count != 0 &&
+      !RunDelete("delete from events" + WhereEventOrGroup(id),
+                 "  Error deleting event or groupId:  id = " + id, &deleted)) {
+    return;
+  }
+  if (deleted == 0) {
     std::cerr << "  Event or groupId not found:  id = " << id << '\n';
     return;
   }
-  RunDelete("delete from events" + WhereEventOrGroup(id),
-            DeletedEventsToStr(count, id),
-            "  Error deleting event or groupId:  id = " + id);
+  std::cout << DeletedEventsToStr(deleted, id) << '\n';
 }
 
 void DeleteAllEventsThroughStreamMgr() {
   StreamMgrApi::EventRecordListMessage list;
-  StreamMgrApi::GetEventsFromSqlStatement(ipc, "select * from events", list,
-                                          kTimeoutMs);
+  FetchEvents("select * from events", &list);
   if (list.records.empty()) {
     std::cerr << "  No events found...no action taken.\n";
     return;
@@ -130,13 +147,16 @@ void DeleteAllEventsThroughStreamMgr() {
 void DeleteAllEventsDirectly() {
   uint32_t count = 0;
   if (!CountEvents("select count(*) from events", &count)) return;
-  if (count == 0) {
+  uint32_t deleted = 0;
+  if (count != 0 && !RunDelete("delete from events",
+                               "  Error deleting all events", &deleted)) {
+    return;
+  }
+  if (deleted == 0) {
     std::cerr << "  No events found...no action taken.\n";
     return;
   }
-  RunDelete("delete from events",
-            "  Successfully deleted all " + std::to_string(count) + " events",
-            "  Error deleting all events");
+  std::cout << "  Successfully deleted all " << deleted << " events\n";
 }
 
 }  // namespace

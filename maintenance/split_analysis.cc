@@ -15,6 +15,7 @@
 #include "access/stream_mgr_api.h"
 #include "db.h"
 #include "events/event_metadata.h"
+#include "run_status.h"
 
 namespace {
 
@@ -48,7 +49,10 @@ void AddToGroups(const EventRecordItem& event, EventGroups* groups) {
 
 EventGroups GroupsFromStreamMgr() {
   StreamMgrApi::EventRecordListMessage list;
-  StreamMgrApi::GetEventsFromSqlStatement(ipc, kEventsSql, list, 60000);
+  CheckQuery(
+      ipc,
+      StreamMgrApi::GetEventsFromSqlStatement(ipc, kEventsSql, list, 60000),
+      kEventsSql);
   EventGroups groups;
   for (const EventRecordItem& event : list.records) {
     AddToGroups(event, &groups);
@@ -65,7 +69,10 @@ EventGroups GroupsFromCatalogue() {
   while ((statement.rc = sqlite3_step(statement.stmt)) == SQLITE_ROW) {
     AddToGroups(StreamDB::LoadEventInfoFromStatement(statement), &groups);
   }
-  if (statement.rc != SQLITE_DONE) std::cerr << "stmt Error: ";
+  if (statement.rc != SQLITE_DONE) {
+    std::cerr << "stmt Error: ";
+    NoteFailure();
+  }
   return groups;
 }
 
@@ -153,7 +160,7 @@ void CheckGroup(const std::string& groupId, GroupEvents events,
 void AnalyzeSplitEvents(uint32_t maxPartSizeGB) {
   const EventGroups groups =
       streamMgrRunning ? GroupsFromStreamMgr() : GroupsFromCatalogue();
-  for (auto it = groups.begin(); it != groups.end();) {
+  for (auto it = groups.begin(); it != groups.end() && OutputIsWritable();) {
     const GroupEvents events = groups.equal_range(it->first);
     CheckGroup(it->first, events, maxPartSizeGB);
     it = events.second;

@@ -12,6 +12,7 @@
 #include "access/sql_statement.h"
 #include "access/stream_mgr_api.h"
 #include "db.h"
+#include "run_status.h"
 
 namespace {
 
@@ -24,7 +25,10 @@ uint32_t TableRowCount(const std::string& name) {
   const std::string sql = "select count(*) from " + QuotedSqlIdentifier(name);
   unsigned int count = 0;
   if (streamMgrRunning) {
-    StreamMgrApi::GetCountFromSqlStatement(ipc, sql, count, kTimeoutMs);
+    CheckQuery(
+        ipc,
+        StreamMgrApi::GetCountFromSqlStatement(ipc, sql, count, kTimeoutMs),
+        sql);
     return count;
   }
   SQLStatement statement(db, sql);
@@ -33,10 +37,11 @@ uint32_t TableRowCount(const std::string& name) {
     return 0;
   }
   statement.rc = sqlite3_step(statement.stmt);
-  if (statement.rc == SQLITE_ROW) {
-    count = static_cast<uint32_t>(sqlite3_column_int(statement.stmt, 0));
+  if (statement.rc != SQLITE_ROW) {
+    NoteFailure();
+    return 0;
   }
-  return count;
+  return static_cast<uint32_t>(sqlite3_column_int(statement.stmt, 0));
 }
 
 // The name left in 12 columns and the count right in 4; neither is cut.
@@ -53,13 +58,17 @@ void DisplayTables() {
                       "select tbl_name from sqlite_master where type='table'");
   std::cout << "\nTable Name    Entries\n============  =======\n";
   if (tables.rc == SQLITE_OK) {
-    while ((tables.rc = sqlite3_step(tables.stmt)) == SQLITE_ROW) {
+    while (OutputIsWritable() &&
+           (tables.rc = sqlite3_step(tables.stmt)) == SQLITE_ROW) {
       const unsigned char* text = sqlite3_column_text(tables.stmt, 0);
       const std::string name =
           text != nullptr ? reinterpret_cast<const char*>(text) : "";
       PrintTableRow(name, TableRowCount(name));
     }
-    if (tables.rc != SQLITE_DONE) std::cerr << "stmt Error: ";
+    if (tables.rc != SQLITE_DONE && OutputIsWritable()) {
+      std::cerr << "stmt Error: ";
+      NoteFailure();
+    }
   }
   std::cout << '\n';
 }

@@ -15,8 +15,14 @@ int ConfigMPClient::GetVideoRecordingSettings(
   wire::Reader reader = wire::ReaderOf(reply);
   uint8_t status = wire::kFailed;
   uint32_t hours = 0;
-  if (!wire::GetU8(&reader, &status) || status != wire::kOk ||
-      !wire::GetU32(&reader, &hours) || !wire::AtEnd(reader)) {
+  if (!wire::GetU8(&reader, &status)) {
+    ipc_.Disconnect();
+    return -1;
+  }
+  if (status != wire::kOk) return 1;
+  if (!wire::GetU32(&reader, &hours) || !wire::AtEnd(reader)) {
+    // The connection is out of step.
+    ipc_.Disconnect();
     return -1;
   }
   settings.reExportHours = hours;

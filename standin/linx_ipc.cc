@@ -16,6 +16,8 @@ int LinxIpc::Init() {
   return fd_ >= 0 ? 0 : -1;
 }
 
+bool LinxIpc::IsConnected() const { return fd_ >= 0; }
+
 bool LinxIpc::Exchange(const std::string& request, std::string* reply,
                        int timeoutMs) {
   if (fd_ < 0) return false;
@@ -25,7 +27,11 @@ bool LinxIpc::Exchange(const std::string& request, std::string* reply,
   }
   // A late reply must never be taken for the answer to a later request,
   // and a silent daemon must cost the run one timeout only.
-  close(fd_);
-  fd_ = -1;
+  Disconnect();
   return false;
+}
+
+void LinxIpc::Disconnect() {
+  if (fd_ >= 0) close(fd_);
+  fd_ = -1;
 }

@@ -62,7 +62,7 @@ class BadInputTest : public ::testing::Test {
 // A file that is no database, an empty one, one without tables, one cut
 // short, and a whole one another connection holds EXCLUSIVE: statements
 // fail to prepare with SQLite's code (db sets no busy timeout, so it
-// reports at once); no byte changes.
+// reports at once), and the run fails; no byte changes.
 TEST_F(BadInputTest, DamagedOrLockedCatalogueFailsEveryStatementUntouched) {
   CreateCatalogue(sandbox_, "drop table events; drop table streamfiles;");
   const std::string noTables = ReadFile(CataloguePath());
@@ -98,7 +98,7 @@ TEST_F(BadInputTest, DamagedOrLockedCatalogueFailsEveryStatementUntouched) {
             countX + "'\nunable to prepare: " + count + "stmt Error: " + code +
             "  sql='" + count + "'\n",
         run.err);
-    EXPECT_EQ(0, run.status) << code;
+    EXPECT_EQ(1, run.status) << code;
     EXPECT_EQ(content, ReadFile(CataloguePath())) << code;
   }
 }
@@ -115,6 +115,7 @@ TEST_F(BadInputTest, CatalogueInAnotherWriteTransactionDeletesNothing) {
       "  Error deleting event or groupId:  id = a\n"
       "  Error deleting all events\n",
       run.err);
+  EXPECT_EQ(1, run.status);
   EXPECT_EQ("a\nb\n", EventsLeft());
 }
 
@@ -290,10 +291,17 @@ TEST_F(BadInputTest, DaemonDyingMidListingOrDeletionLosesNothing) {
   EXPECT_EQ(end, list.out.substr(list.out.size() - end.size()));
   EXPECT_EQ("  Successfully deleted 1 event:  id = grp\n", del.out);
   EXPECT_EQ(
+      "StreamMgr request failed: select * from streamfiles where number like "
+      "'%' order by number asc limit 1000 offset 1000\n",
+      list.err);
+  EXPECT_EQ(
+      "StreamMgr request failed: delete g2\n"
       "  Failed to delete event:  reid= g2  groupId= grp\n"
       "  Failed to delete event:  reid= g3  groupId= grp\n"
       "  No events found...no action taken.\n",
-      list.err + del.err);
+      del.err);
+  EXPECT_EQ(1, list.status);
+  EXPECT_EQ(1, del.status);
   EXPECT_EQ("g2\ng3\nother\n", EventsLeft());
 }
 

@@ -21,7 +21,8 @@ class DeletionTest : public SandboxTest {
   }
 };
 
-// A quote in the id must not widen the match; an empty id asks nothing.
+// A quote in the id must not widen the match; an empty id asks nothing,
+// neither to delete nor to list.
 TEST_F(DeletionTest, DeletesExactlyWhatTheIdNamesOnBothPaths) {
   for (bool overIpc : {false, true}) {
     SCOPED_TRACE(overIpc ? "over IPC" : "direct");
@@ -33,13 +34,15 @@ TEST_F(DeletionTest, DeletesExactlyWhatTheIdNamesOnBothPaths) {
                 : RunOptions();
     RunResult run = RunDb(sandbox_,
                           {"-d", "solo", "--delete", "grp", "-d", "both", "-d",
-                           "gr", "-d", "x' or '1'='1", "-d", ""},
+                           "gr", "-d", "x' or '1'='1", "-d", "", "-r", ""},
                           options);
     EXPECT_EQ(
         "  Successfully deleted 1 event:  id = solo\n"
         "  Successfully deleted 3 events:  id = grp\n"
-        "  Successfully deleted 2 events:  id = both\n",
+        "  Successfully deleted 2 events:  id = both\n"
+        "\nNOT FOUND: \n\n",
         run.out);
+    EXPECT_EQ(0, run.status);
     EXPECT_EQ(overIpc ? "  Event or groupId not found: gr\n"
                         "  Event or groupId not found: x' or '1'='1\n"
                         "  Event or groupId not found: \n"
@@ -71,19 +74,46 @@ TEST_F(DeletionTest, DeletesExactlyWhatTheIdNamesOnBothPaths) {
       ReadFile(sandbox_.dir + "/log"));
 }
 
-TEST_F(DeletionTest, RefusedDeletionIsReportedAndLeftOutOfTheCount) {
+// StreamMgr refuses every event of the group: each is reported, none is
+// counted, and the run fails.
+TEST_F(DeletionTest, RefusedDeletionIsReportedLeftOutOfTheCountAndFails) {
   CreateCatalogue(sandbox_, kCatalogue);
   RunResult run = RunDb(sandbox_, {"-d", "grp", "--deleteall"},
-                        {true, {"--refuse-delete", "g2"}});
+                        {true,
+                         {"--refuse-delete", "g1", "--refuse-delete", "g2",
+                          "--refuse-delete", "g3"}});
   EXPECT_EQ(
-      "  Successfully deleted 2 events:  id = grp\n"
+      "  Successfully deleted 0 events:  id = grp\n"
       "  Successfully deleted 4 events\n",
       run.out);
-  EXPECT_EQ(
+  const std::string refused =
+      "  Failed to delete event:  reid= g1  groupId= grp\n"
       "  Failed to delete event:  reid= g2  groupId= grp\n"
-      "  Failed to delete event:  reid= g2  groupId= grp\n",
+      "  Failed to delete event:  reid= g3  groupId= grp\n";
+  EXPECT_EQ(refused + refused, run.err);
+  EXPECT_EQ(1, run.status);
+  EXPECT_EQ("g1\ng2\ng3\n", EventsLeft());
+}
+
+// Rows that go between the count and the delete, here kept by a trigger
+// as if another db had deleted them first, are not reported as deleted;
+// the answers of a deleted event go with it.
+TEST_F(DeletionTest, DirectDeletionReportsTheRowsItRemoved) {
+  CreateCatalogue(sandbox_,
+                  std::string(kCatalogue) +
+                      "INSERT INTO eventanswers VALUES ('g1', 'q', 'a'), "
+                      "('g2', 'q', 'a'); CREATE TRIGGER kept BEFORE DELETE ON "
+                      "events WHEN old.reid IN ('g2', 'g3', 'solo', 'both', "
+                      "'child', 'other') BEGIN SELECT RAISE(IGNORE); END;");
+  RunResult run = RunDb(sandbox_, {"-d", "grp", "-d", "solo", "--deleteall"});
+  EXPECT_EQ("  Successfully deleted 1 event:  id = grp\n", run.out);
+  EXPECT_EQ(
+      "  Event or groupId not found:  id = solo\n"
+      "  No events found...no action taken.\n",
       run.err);
-  EXPECT_EQ("g2\n", EventsLeft());
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("solo\ng2\ng3\nboth\nchild\nother\n", EventsLeft());
+  EXPECT_EQ("g2\n", QueryCatalogue(sandbox_, "select reid from eventanswers"));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // extraction and analysis tools and the real rm.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "tests/sandbox.h"
@@ -65,17 +66,47 @@ TEST_F(DiskAnalysisTest, ChecksOneFileAtATimeInOrderByEitherPath) {
   }
 }
 
-// A missing analysis tool must never make a file pass.
-TEST_F(DiskAnalysisTest, AnalysisThatCannotRunFailsTheFile) {
+// A tool that is missing or cannot be executed must never make a file
+// pass, and fails the run.
+TEST_F(DiskAnalysisTest, ToolThatCannotRunFailsTheFileAndTheRun) {
   CreateCatalogue(sandbox_, "INSERT INTO streamfiles (number) VALUES (1);");
-  FakeCommand(sandbox_, "StreamMgrCli", "echo 'copied: /mnt/hd/1.ts'");
-  ASSERT_EQ(0, unlink((sandbox_.bin + "/filePes").c_str()));
+  const std::string pass =
+      "File count = 1\n Checking 1.ts:  extracting.../mnt/hd/1.ts  "
+      "checking...";
+  const struct {
+    const char* tool;
+    bool remove;
+    const char* out;
+  } kCases[] = {
+      {"filePes", true, "FAIL: filePes could not be run\n\n"},
+      {"filePes", false, "FAIL: filePes could not be run\n\n"},
+      {"StreamMgrCli", false, "FAIL: StreamMgrCli could not be run\n\n"}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(std::string(c.tool) + (c.remove ? " missing" : " not run"));
+    FakeCommand(sandbox_, "StreamMgrCli", "echo 'copied: /mnt/hd/1.ts'");
+    FakeCommand(sandbox_, "filePes", "exit 0");
+    const std::string tool = sandbox_.bin + "/" + c.tool;
+    ASSERT_EQ(0, c.remove ? unlink(tool.c_str()) : chmod(tool.c_str(), 0644));
+    RunResult run = RunDb(sandbox_, {"-a", "d"});
+    EXPECT_EQ(std::string(c.tool) == "filePes"
+                  ? pass + c.out
+                  : "File count = 1\n Checking 1.ts:  extracting..." +
+                        std::string(c.out),
+              run.out);
+    EXPECT_EQ(1, run.status);
+  }
+}
+
+// A name longer than the pieces that tool output is read in is shown whole.
+TEST_F(DiskAnalysisTest, LongCopiedNameIsShownWhole) {
+  CreateCatalogue(sandbox_, "INSERT INTO streamfiles (number) VALUES (1);");
+  const std::string name = "/mnt/hd/" + std::string(1500, 'n') + ".ts";
+  FakeCommand(sandbox_, "StreamMgrCli", "echo 'copied: " + name + "'");
   RunResult run = RunDb(sandbox_, {"-a", "d"});
-  EXPECT_EQ(
-      "File count = 1\n"
-      " Checking 1.ts:  extracting.../mnt/hd/1.ts  checking..."
-      "FAIL: filePes could not be run\n\n",
-      run.out);
+  EXPECT_EQ("File count = 1\n Checking 1.ts:  extracting..." + name +
+                "  checking...PASS\n\n",
+            run.out);
+  EXPECT_EQ(0, run.status);
 }
 
 }  // namespace

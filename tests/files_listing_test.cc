@@ -132,21 +132,6 @@ TEST_F(FilesListingTest, OptionStringsStopAndAccumulateLeftToRight) {
   EXPECT_EQ(expected, requests_);
 }
 
-// Reading the second file fails: abs() of the lowest integer overflows.
-// Finalize then hands back the step's error but frees the statement: no leak
-// is reported.
-TEST_F(FilesListingTest, StepFailureIsReportedAfterTheRowsSoFar) {
-  CreateCatalogue(
-      sandbox_,
-      "insert into streamfiles values (1, 0, 2, 1000, 2000, 86400, 90000, 0, "
-      "0, 4096, 1), (2, 0, 2, 1000, 2000, 86400, 90000, 0, 0, 4096, "
-      "-9223372036854775808); alter table streamfiles rename to pool; create "
-      "view streamfiles as select *, abs(type) as failing from pool;");
-  RunResult run = RunDb(sandbox_, {"-f", "*"});
-  EXPECT_EQ(kHeader + Row(1, 0, "UsedFree", 1000) + "\n2 items\n\n", run.out);
-  EXPECT_EQ("stmt Error: \n", run.err);
-}
-
 TEST_F(FilesListingTest, OverIpcMoreThanAThousandComeInPagesUnlessLimited) {
   // 2500 files on stream 2, exactly 1000 on stream 1, 1001 on stream 3.
   CreateCatalogue(sandbox_,

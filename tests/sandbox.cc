@@ -99,10 +99,28 @@ std::string RunScript(const Sandbox& sandbox,
            << "printf '#!/bin/sh\\necho %s\\n' $daemon > " << dir
            << "/bin/pidof && chmod +x " << dir << "/bin/pidof\n";
   }
-  script << CheckedCommand(DB_BINARY);
-  for (const std::string& arg : args) script << " " << ShellQuoted(arg);
-  script << " < /dev/null > " << dir << "/out 2> " << dir << "/err\n"
-         << "echo $? > " << dir << "/status\n";
+  std::string db = CheckedCommand(DB_BINARY);
+  for (const std::string& arg : args) db += " " + ShellQuoted(arg);
+  db += " < /dev/null";
+  const std::string out =
+      options.stdoutFile.empty() ? dir + "/out" : options.stdoutFile;
+  const std::string err = options.mergeStderr ? "2>&1" : "2> " + dir + "/err";
+  if (options.signal != 0) {
+    script << db << " > " << out << " " << err << " &\n"
+           << "pid=$!\nn=0; until [ -e "
+           << ShellQuoted(options.signalWhenExists)
+           << " ]; do n=$((n+1)); [ $n -gt 1000 ] && fail 'no signal sent';"
+           << " sleep 0.01; done\n"
+           << "kill -" << options.signal << " $pid\nwait $pid\n";
+  } else if (!options.stdoutReader.empty()) {
+    script << "(" << db << " " << err << "; echo $? > " << dir << "/status) | "
+           << options.stdoutReader << " > " << dir << "/out\n";
+  } else {
+    script << db << " > " << out << " " << err << "\n";
+  }
+  if (options.stdoutReader.empty()) {
+    script << "echo $? > " << dir << "/status\n";
+  }
   if (options.daemon) {
     // Later runs of the case see the case's own pidof again.
     script << "kill -TERM $daemon; wait $daemon; echo $? > " << dir

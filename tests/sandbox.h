@@ -23,6 +23,16 @@ struct RunOptions {
   std::vector<std::string> daemonArgs;
   // Bind a listener at /dev/log; what it receives lands in logs/syslog.
   bool captureSyslog = false;
+  // Where db's stdout goes instead of the case's out file (such as
+  // "/dev/full"), or a command that reads it and writes the out file.
+  std::string stdoutFile = "";
+  std::string stdoutReader = "";
+  // db's stderr goes where its stdout goes, interleaved as on a terminal.
+  bool mergeStderr = false;
+  // With a signal, db runs in the background and gets it as soon as the
+  // file `signalWhenExists` (a path in the case's namespaces) exists.
+  int signal = 0;
+  std::string signalWhenExists = "";
 };
 
 struct RunResult {

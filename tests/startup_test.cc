@@ -84,22 +84,28 @@ class StartupTest : public ::testing::Test {
   Sandbox sandbox_;
 };
 
-// No streammgr directory, so SQLite cannot create the catalogue: db alone
-// never opens it; an option reports the open code as the exit status, unless
-// -h or an unknown option resets it.
+// No streammgr directory, then the directory without the catalogue: db
+// alone never opens it; an option reports the open code as the exit status,
+// unless -h or an unknown option resets it. No empty catalogue is made, on
+// which StreamMgr would start.
 TEST_F(StartupTest, UsageAloneNeedsNoCatalogueAndOpenFailureIsTheStatus) {
-  RunResult bare = RunDb(sandbox_, {});
-  EXPECT_EQ(Usage(kNotRunning), bare.out);
-  EXPECT_EQ("", bare.err);
-  EXPECT_EQ(0, bare.status);
-  RunResult run = RunDb(sandbox_, {"-t"});
-  EXPECT_EQ(std::string("error opening sqlite3\n") + kSizesUnreadable +
-                "unable to prepare: select tbl_name from sqlite_master where "
-                "type='table'",
-            run.err);
-  EXPECT_EQ(14, run.status);
-  EXPECT_EQ(0, RunDb(sandbox_, {"-h", "-t"}).status);
-  EXPECT_EQ(0, RunDb(sandbox_, {"-x", "-t"}).status);
+  for (bool directory : {false, true}) {
+    if (directory) mkdir((sandbox_.hd + "/streammgr").c_str(), 0755);
+    RunResult bare = RunDb(sandbox_, {});
+    EXPECT_EQ(Usage(kNotRunning), bare.out);
+    EXPECT_EQ("", bare.err);
+    EXPECT_EQ(0, bare.status);
+    RunResult run = RunDb(sandbox_, {"-t"});
+    EXPECT_EQ(std::string("error opening sqlite3\n") + kSizesUnreadable +
+                  "unable to prepare: select tbl_name from sqlite_master "
+                  "where type='table'",
+              run.err);
+    EXPECT_EQ(14, run.status);
+    EXPECT_EQ(0, RunDb(sandbox_, {"-h", "-t"}).status);
+    EXPECT_EQ(0, RunDb(sandbox_, {"-x", "-t"}).status);
+    struct stat status;
+    EXPECT_NE(0, stat((sandbox_.hd + "/streammgr/stream.db").c_str(), &status));
+  }
 }
 
 // Over IPC the sizes are not loaded, so StreamMgr is asked nothing.
@@ -140,16 +146,17 @@ TEST_F(StartupTest, HelpAndUnknownOptionsShowTheScreenInCommandLineOrder) {
   EXPECT_EQ(0, run.status);
 }
 
-// The catalogue file is made afresh, empty, and the pool is missing.
+// The catalogue has no file table and the pool is missing. The sizes that
+// could not be loaded are a failure, which -h does not hide.
 TEST_F(StartupTest, MissingPoolAndFileTableAreReportedAndStartUpGoesOn) {
-  mkdir((sandbox_.hd + "/streammgr").c_str(), 0755);
+  CreateCatalogue(sandbox_, "drop table streamfiles;");
   ASSERT_EQ(0, rmdir((sandbox_.hd + "/streams").c_str()));
   RunResult run = RunDb(sandbox_, {"-h"});
   EXPECT_EQ(std::string(" cannot proceed without fileAccess initialized\n") +
                 kSizesUnreadable,
             run.err);
   EXPECT_EQ(Usage(kNotRunning), run.out);
-  EXPECT_EQ(0, run.status);
+  EXPECT_EQ(1, run.status);
 }
 
 TEST_F(StartupTest, UnreachableStreamMgrEndsTheRunWithStatusOne) {

@@ -1,0 +1,140 @@
+// Work that fails never ends in status 0: output that cannot be written,
+// and a disk analysis cut short by a signal, which leaves no copy behind.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include "tests/sandbox.h"
+
+namespace {
+
+using RunFailureTest = SandboxTest;
+
+// 1500 files, so that a listing over IPC takes two pages; one event.
+const char kCatalogue[] =
+    "insert into events(reid) values ('a');"
+    "insert into streamfiles with recursive n(i) as (select 1 union all "
+    "select i + 1 from n where i < 1500) select i, 0, 2, i, i + 1, 0, 0, 0, "
+    "0, 4096, 1 from n;";
+
+// A full disk under stdout stops the action at its next row or page and
+// runs no further option; the last buffered write is checked at exit.
+TEST_F(RunFailureTest, FailedWritesEndTheRunWithStatusOne) {
+  CreateCatalogue(sandbox_, kCatalogue);
+  const std::string log = sandbox_.dir + "/requests";
+  const struct {
+    std::vector<std::string> args;
+    const char* requests;
+  } kCases[] = {
+      {{"-e", "-t"}, "events\tselect * from events\nsettings\t\n"},
+      {{"-f", "*", "-t"},
+       "count\tselect count(*) from streamfiles where number like '%' order "
+       "by number asc\nfiles\tselect * from streamfiles where number like "
+       "'%' order by number asc limit 1000 offset 0\n"},
+      {{"-t"},
+       "count\tselect count(*) from \"events\"\ncount\tselect count(*) from "
+       "\"eventanswers\"\ncount\tselect count(*) from \"streamfiles\"\n"
+       "count\tselect count(*) from \"status\"\n"}};
+  for (bool overIpc : {false, true}) {
+    for (const auto& c : kCases) {
+      SCOPED_TRACE(c.args[0] + (overIpc ? " over IPC" : " direct"));
+      std::remove(log.c_str());
+      RunOptions options;
+      options.daemon = overIpc;
+      options.daemonArgs = {"--request-log", log};
+      options.stdoutFile = "/dev/full";
+      RunResult run = RunDb(sandbox_, c.args, options);
+      EXPECT_EQ("db: write error: No space left on device\n", run.err);
+      EXPECT_EQ(1, run.status);
+      if (overIpc) {
+        EXPECT_EQ(c.requests, ReadFile(log));
+      }
+    }
+  }
+}
+
+// A reader that has gone ends db quietly, by SIGPIPE, as any tool.
+TEST_F(RunFailureTest, BrokenPipeEndsTheRunQuietly) {
+  CreateCatalogue(sandbox_, kCatalogue);
+  RunOptions options;
+  options.stdoutReader = "head -n 4";
+  RunResult run = RunDb(sandbox_, {"-f", "*"}, options);
+  EXPECT_EQ(4, std::count(run.out.begin(), run.out.end(), '\n'));
+  EXPECT_EQ("", run.err);
+  EXPECT_EQ(128 + SIGPIPE, run.status);
+}
+
+// Reading the second file fails, as abs() of the lowest integer overflows:
+// the rows, then the step error, in the order a terminal shows them.
+// Finalize then hands back the step's error but frees the statement: no
+// leak is reported.
+TEST_F(RunFailureTest, StepErrorFollowsTheRowsOnOneTerminal) {
+  CreateCatalogue(
+      sandbox_,
+      "insert into streamfiles values (1, 0, 2, 1000, 2000, 86400, 90000, 0, "
+      "0, 4096, 1), (2, 0, 2, 1000, 2000, 86400, 90000, 0, 0, 4096, "
+      "-9223372036854775808); alter table streamfiles rename to pool; create "
+      "view streamfiles as select *, abs(type) as failing from pool;");
+  RunOptions options;
+  options.mergeStderr = true;
+  RunResult run = RunDb(sandbox_, {"-f", "*"}, options);
+  EXPECT_EQ(
+      "\nNumber  Stream   State      Size        Start Time     StopTime  "
+      "Start Tick   Stop Tick  Prev  Next  Type  \n"
+      "======  ======  ========  ========  =================  ========  "
+      "==========  ==========  ====  ====  ====  \n"
+      "     1       0  UsedFree      4096  01/02/70 00:00:00  01:00:00  "
+      "      1000        2000     0     0  Norm  \n"
+      "stmt Error: \n\n2 items\n\n",
+      run.out);
+  EXPECT_EQ(1, run.status);
+}
+
+// The scratch copy of the file being analysed goes with the run; the run
+// ends by the signal.
+TEST_F(RunFailureTest, EndingSignalRemovesTheScratchCopy) {
+  CreateCatalogue(sandbox_, "insert into streamfiles(number) values (1);");
+  FakeCommand(sandbox_, "StreamMgrCli",
+              "touch /mnt/hd/$2.ts; echo \"copied: /mnt/hd/$2.ts\"");
+  FakeCommand(sandbox_, "filePes", "sleep 3");
+  for (int signal : {SIGTERM, SIGHUP}) {
+    RunOptions options;
+    options.signal = signal;
+    options.signalWhenExists = "/mnt/hd/1.ts";
+    RunResult run = RunDb(sandbox_, {"-a", "d"}, options);
+    EXPECT_EQ(128 + signal, run.status);
+    EXPECT_NE(0, access((sandbox_.hd + "/1.ts").c_str(), F_OK)) << signal;
+  }
+}
+
+// A metadata file just under the 4 MiB that the reader takes, of segments
+// as the recorder writes them.
+TEST_F(RunFailureTest, LargestMetadataIsSizedInBoundedMemory) {
+  std::string segments;
+  const std::string segment =
+      "<segment name=\"n\" src=\"7\" start-offset=\"100\" "
+      "stop-offset=\"300\"/>\n";
+  while (segments.size() + segment.size() < (4u << 20) - 200) {
+    segments += segment;
+  }
+  StageEvent(sandbox_, "big", "0123456789",
+             "<stream>" + segments + "</stream>");
+  CreateCatalogue(sandbox_, "insert into events(reid) values ('big');");
+  RunResult run = RunDb(sandbox_, {"-R", "big"});
+  char size[32];
+  snprintf(size, sizeof(size), "  Y  %11zu  ",
+           10 + 200 * (segments.size() / segment.size()));
+  EXPECT_NE(std::string::npos, run.out.find(size)) << size;
+  EXPECT_EQ("", run.err);
+  struct rusage usage;
+  getrusage(RUSAGE_CHILDREN, &usage);
+  // Natively: an emulator or a checker adds memory of its own.
+  if (DB_EMULATOR[0] == '\0' && getenv("DB_WRAPPER") == nullptr &&
+      !DB_SANITIZED) {
+    EXPECT_LT(usage.ru_maxrss, 80 * 1024);
+  }
+}
+
+}  // namespace
