@@ -12,9 +12,9 @@
 #include <string>
 
 #include "access/log_client.h"
-#include "access/sql_statement.h"
 #include "events/event_listings.h"
 #include "files/file_options.h"
+#include "files/file_sizes.h"
 #include "files/files_listing.h"
 #include "maintenance/analysis_options.h"
 #include "maintenance/disk_analysis.h"
@@ -192,31 +192,12 @@ void PrepareFileAccess() {
   }
 }
 
-// With StreamMgr stopped, the file-access layer learns every file's size
-// from the catalogue.
-void LoadFileSizes() {
-  SQLStatement statement(db, "select number, size from streamfiles");
-  if (statement.rc != SQLITE_OK) {
-    // Continues the statement's own report on the same line.
-    std::cerr << "main"
-              << "unable to access database" << std::endl;
-    return;
-  }
-  while ((statement.rc = sqlite3_step(statement.stmt)) == SQLITE_ROW) {
-    fileAccess.InitializeFileSize(sqlite3_column_int(statement.stmt, 0),
-                                  sqlite3_column_int(statement.stmt, 1));
-  }
-  if (statement.rc != SQLITE_DONE) {
-    std::cerr << "main"
-              << ":Error initializing file sizes from the database:"
-              << std::endl;
-    NoteFailure();
-  }
-}
-
 void ConnectOrLoadSizes() {
   if (!streamMgrRunning) {
-    LoadFileSizes();
+    // The file-access layer learns every file's size from the catalogue.
+    LoadFileSizes(db, [](int number, int size) {
+      fileAccess.InitializeFileSize(number, size);
+    });
     return;
   }
   if (ipc.Init() != 0) {
