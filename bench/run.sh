@@ -89,3 +89,7 @@ awk -F'\t' '
              (large - small) / 1024
     }
   }' "$results"
+
+echo
+echo "db peak resident KiB sizing the largest metadata it reads, just under" \
+  "4 MiB of segments (at most 80 MiB): $("$top/bench/metadata-memory.sh")"
