@@ -156,6 +156,7 @@ TEST_F(EventListingsTest, SizeComesFromStagedMetadata) {
       ReadFile(sandbox_.logs + "/syslog"),
       std::regex("(<10>[^\n]*db: event_table\\.cc:[0-9]+ DisplayEvent: Error "
                  "getting video recording settings\n){8}")));
+  EXPECT_EQ(0, run.status);
 }
 
 TEST_F(EventListingsTest, HoursTillReExportAndTheFirstAnswer) {
@@ -183,6 +184,11 @@ TEST_F(EventListingsTest, HoursTillReExportAndTheFirstAnswer) {
             Run(true, {"-e"}, {"--reexport-hours", "0"}).out);
   // StreamMgr answered every settings request.
   EXPECT_EQ("", ReadFile(sandbox_.logs + "/syslog"));
+  // An answer that the settings cannot be read is no failure of the run.
+  RunResult refused = Run(true, {"-e"}, {"--settings-fail"});
+  EXPECT_EQ(rows("                  NA", "                  NA"), refused.out);
+  EXPECT_EQ("", refused.err);
+  EXPECT_EQ(0, refused.status);
 }
 
 }  // namespace
