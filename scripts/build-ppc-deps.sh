@@ -140,8 +140,7 @@ build_tinyxml() {
   src=$(echo "$scratch"/tinyxml-*/)
   cd "$src"
   for unit in tinyxml tinyxmlparser tinyxmlerror; do
-    # -Os: it reads one small metadata file per event.
-    $target-g++ $flags -Os -DTIXML_USE_STL -c $unit.cpp
+    $target-g++ $flags -O2 -DTIXML_USE_STL -c $unit.cpp
   done
   $target-ar rcs "$staging/lib/libtinyxml.a" \
     tinyxml.o tinyxmlparser.o tinyxmlerror.o
