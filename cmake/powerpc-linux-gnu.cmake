@@ -11,8 +11,8 @@ set(CMAKE_CXX_COMPILER powerpc-linux-gnu-g++)
 # files over 2 GiB need them. Every library linked in is built the same way.
 set(CMAKE_C_FLAGS_INIT "-D_FILE_OFFSET_BITS=64 -D_TIME_BITS=64")
 set(CMAKE_CXX_FLAGS_INIT "-D_FILE_OFFSET_BITS=64 -D_TIME_BITS=64")
-# The recorder's flash is small: each function and datum gets a section of
-# its own, and the linker drops those nothing reaches.
+# A small db to copy onto the recorder: each function and datum gets a
+# section of its own, and the linker drops those nothing reaches.
 string(APPEND CMAKE_C_FLAGS_INIT " -ffunction-sections -fdata-sections")
 string(APPEND CMAKE_CXX_FLAGS_INIT " -ffunction-sections -fdata-sections")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -s -Wl,--gc-sections")
