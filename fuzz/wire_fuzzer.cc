@@ -8,7 +8,7 @@
 #include <string>
 
 #include "fuzz/fuzz_check.h"
-#include "standin/wire.h"
+#include "standin/client/wire.h"
 
 namespace {
 

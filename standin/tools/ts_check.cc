@@ -1,4 +1,4 @@
-#include "standin/ts_check.h"
+#include "standin/tools/ts_check.h"
 
 #include <cstdio>
 

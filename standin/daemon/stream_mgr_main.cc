@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "standin/socket_io.h"
-#include "standin/stream_mgr_service.h"
+#include "standin/client/socket_io.h"
+#include "standin/daemon/stream_mgr_service.h"
 
 // The catalogue; the stream database library reads answers through it.
 sqlite3* db = nullptr;

@@ -1,6 +1,6 @@
 #include "access/stream_mgr_api.h"
 
-#include "standin/wire.h"
+#include "standin/client/wire.h"
 
 namespace StreamMgrApi {
 

@@ -1,5 +1,5 @@
-#ifndef DB_STANDIN_STREAM_MGR_SERVICE_H_
-#define DB_STANDIN_STREAM_MGR_SERVICE_H_
+#ifndef DB_STANDIN_DAEMON_STREAM_MGR_SERVICE_H_
+#define DB_STANDIN_DAEMON_STREAM_MGR_SERVICE_H_
 
 #include <sqlite3.h>
 
@@ -26,4 +26,4 @@ std::string AnswerRequest(const ServiceOptions& options, sqlite3* catalogue,
 // Empty for a frame that is not a request.
 std::string RequestLogLine(const std::string& request);
 
-#endif  // DB_STANDIN_STREAM_MGR_SERVICE_H_
+#endif  // DB_STANDIN_DAEMON_STREAM_MGR_SERVICE_H_

@@ -1,5 +1,5 @@
-#ifndef DB_STANDIN_FILES_PAGES_H_
-#define DB_STANDIN_FILES_PAGES_H_
+#ifndef DB_STANDIN_DAEMON_FILES_PAGES_H_
+#define DB_STANDIN_DAEMON_FILES_PAGES_H_
 
 #include <sqlite3.h>
 
@@ -14,4 +14,4 @@
 bool AnswerFilesPage(sqlite3* catalogue, const std::string& sql,
                      std::string* reply);
 
-#endif  // DB_STANDIN_FILES_PAGES_H_
+#endif  // DB_STANDIN_DAEMON_FILES_PAGES_H_

@@ -1,5 +1,5 @@
-#ifndef DB_STANDIN_TS_CHECK_H_
-#define DB_STANDIN_TS_CHECK_H_
+#ifndef DB_STANDIN_TOOLS_TS_CHECK_H_
+#define DB_STANDIN_TOOLS_TS_CHECK_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -23,4 +23,4 @@ void ScanTsBytes(const uint8_t* bytes, size_t count, TsScan* scan);
 // beginning with 0x47; else false with the first fault in `fault`.
 bool IsCleanTs(const TsScan& scan, std::string* fault);
 
-#endif  // DB_STANDIN_TS_CHECK_H_
+#endif  // DB_STANDIN_TOOLS_TS_CHECK_H_

@@ -1,4 +1,4 @@
-#include "standin/files_pages.h"
+#include "standin/daemon/files_pages.h"
 
 #include <cctype>
 #include <cstdint>
@@ -8,7 +8,7 @@
 
 #include "access/sql_statement.h"
 #include "access/stream_db.h"
-#include "standin/wire.h"
+#include "standin/client/wire.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "standin/sample_disk.h"
+#include "standin/tools/sample_disk.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <map>
 #include <set>
 
-#include "standin/sample_events.h"
-#include "standin/ts_check.h"
+#include "standin/tools/sample_events.h"
+#include "standin/tools/ts_check.h"
 
 // What seed 1 decides for a disk of four files and one event, whatever the
 // platform (the generator draws from splitmix64 only): its one event,

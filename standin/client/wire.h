@@ -1,5 +1,5 @@
-#ifndef DB_STANDIN_WIRE_H_
-#define DB_STANDIN_WIRE_H_
+#ifndef DB_STANDIN_CLIENT_WIRE_H_
+#define DB_STANDIN_CLIENT_WIRE_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -50,4 +50,4 @@ bool GetFile(Reader* reader, StreamMgrApi::StreamfileRecordItem* file);
 
 }  // namespace wire
 
-#endif  // DB_STANDIN_WIRE_H_
+#endif  // DB_STANDIN_CLIENT_WIRE_H_

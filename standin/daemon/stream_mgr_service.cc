@@ -1,9 +1,9 @@
-#include "standin/stream_mgr_service.h"
+#include "standin/daemon/stream_mgr_service.h"
 
 #include "access/sql_statement.h"
 #include "access/stream_db.h"
-#include "standin/files_pages.h"
-#include "standin/wire.h"
+#include "standin/client/wire.h"
+#include "standin/daemon/files_pages.h"
 
 namespace {
 

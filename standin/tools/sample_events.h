@@ -1,11 +1,11 @@
-#ifndef DB_STANDIN_SAMPLE_EVENTS_H_
-#define DB_STANDIN_SAMPLE_EVENTS_H_
+#ifndef DB_STANDIN_TOOLS_SAMPLE_EVENTS_H_
+#define DB_STANDIN_TOOLS_SAMPLE_EVENTS_H_
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "standin/sample_disk.h"
+#include "standin/tools/sample_disk.h"
 
 // A stretch of pool file `src`; offsets in bytes, 0 meaning the file's start
 // (startOffset) or end (stopOffset).
@@ -81,4 +81,4 @@ std::string EventXml(const EventRow& event);
 // The bytes of connectionmgr/<reid>.mtd.
 std::string EventMtd(const EventRow& event);
 
-#endif  // DB_STANDIN_SAMPLE_EVENTS_H_
+#endif  // DB_STANDIN_TOOLS_SAMPLE_EVENTS_H_

@@ -1,4 +1,4 @@
-#include "standin/sample_disk.h"
+#include "standin/tools/sample_disk.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "access/config_mp_client.h"
 
-#include "standin/wire.h"
+#include "standin/client/wire.h"
 
 ConfigMPClient::ConfigMPClient(LinxIpc& ipc, int timeoutSeconds)
     : ipc_(ipc), timeoutSeconds_(timeoutSeconds) {}

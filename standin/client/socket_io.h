@@ -1,5 +1,5 @@
-#ifndef DB_STANDIN_SOCKET_IO_H_
-#define DB_STANDIN_SOCKET_IO_H_
+#ifndef DB_STANDIN_CLIENT_SOCKET_IO_H_
+#define DB_STANDIN_CLIENT_SOCKET_IO_H_
 
 #include <cstdint>
 #include <string>
@@ -21,4 +21,4 @@ int64_t NowMs();
 bool SendFrame(int fd, const std::string& payload, int64_t deadlineMs);
 bool ReceiveFrame(int fd, std::string* payload, int64_t deadlineMs);
 
-#endif  // DB_STANDIN_SOCKET_IO_H_
+#endif  // DB_STANDIN_CLIENT_SOCKET_IO_H_

@@ -1,4 +1,4 @@
-#include "standin/event_answers.h"
+#include "standin/client/event_answers.h"
 
 #include <algorithm>
 #include <utility>

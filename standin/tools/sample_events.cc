@@ -1,4 +1,4 @@
-#include "standin/sample_events.h"
+#include "standin/tools/sample_events.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "standin/recorder_schema.h"
-#include "standin/sample_disk.h"
-#include "standin/sample_events.h"
+#include "standin/tools/sample_disk.h"
+#include "standin/tools/sample_events.h"
 
 namespace {
 

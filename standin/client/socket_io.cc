@@ -1,4 +1,4 @@
-#include "standin/socket_io.h"
+#include "standin/client/socket_io.h"
 
 #include <errno.h>
 #include <poll.h>
@@ -9,7 +9,7 @@
 #include <time.h>
 #include <unistd.h>
 
-#include "standin/wire.h"
+#include "standin/client/wire.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "standin/event_answers.h"
+#include "standin/client/event_answers.h"
 
 // The catalogue handle of the program that links this library.
 extern sqlite3* db;

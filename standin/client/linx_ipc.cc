@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include "standin/socket_io.h"
+#include "standin/client/socket_io.h"
 
 LinxIpc::LinxIpc(const std::string& name) : name_(name), fd_(-1) {}
 

@@ -1,5 +1,5 @@
-#ifndef DB_STANDIN_SAMPLE_DISK_H_
-#define DB_STANDIN_SAMPLE_DISK_H_
+#ifndef DB_STANDIN_TOOLS_SAMPLE_DISK_H_
+#define DB_STANDIN_TOOLS_SAMPLE_DISK_H_
 
 #include <cstdint>
 #include <string>
@@ -86,4 +86,4 @@ SamplePool PlanSamplePool(const SampleOptions& options);
 std::string PoolFileBytes(uint32_t number, const PoolFileData& data,
                           uint64_t seed);
 
-#endif  // DB_STANDIN_SAMPLE_DISK_H_
+#endif  // DB_STANDIN_TOOLS_SAMPLE_DISK_H_

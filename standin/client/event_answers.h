@@ -1,5 +1,5 @@
-#ifndef DB_STANDIN_EVENT_ANSWERS_H_
-#define DB_STANDIN_EVENT_ANSWERS_H_
+#ifndef DB_STANDIN_CLIENT_EVENT_ANSWERS_H_
+#define DB_STANDIN_CLIENT_EVENT_ANSWERS_H_
 
 #include <sqlite3.h>
 
@@ -14,4 +14,4 @@
 std::vector<StreamMgrApi::EventAnswer> EventAnswersOf(sqlite3* catalogue,
                                                       const std::string& reid);
 
-#endif  // DB_STANDIN_EVENT_ANSWERS_H_
+#endif  // DB_STANDIN_CLIENT_EVENT_ANSWERS_H_

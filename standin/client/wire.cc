@@ -1,4 +1,4 @@
-#include "standin/wire.h"
+#include "standin/client/wire.h"
 
 namespace wire {
 

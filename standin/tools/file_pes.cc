@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "standin/ts_check.h"
+#include "standin/tools/ts_check.h"
 
 namespace {
 

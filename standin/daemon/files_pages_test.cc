@@ -1,4 +1,4 @@
-#include "standin/files_pages.h"
+#include "standin/daemon/files_pages.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -7,8 +7,8 @@
 
 #include "access/sql_statement.h"
 #include "access/stream_db.h"
+#include "standin/client/wire.h"
 #include "standin/recorder_schema.h"
-#include "standin/wire.h"
 
 // 2500 files whose start ticks repeat, so that ties must come in the same
 // order sliced or not.
