@@ -5,12 +5,18 @@
 #   label <TAB> rows <TAB> db seconds <TAB> reference seconds
 #         <TAB> db peak KiB <TAB> reference peak KiB <TAB> target
 #   bench/pairs.sh RESULTS WARMUP RUNS CASE...
-# CASE is files, events, split or ipc.
+# CASE is files, events, split or ipc, timed by the wall clock; or
+# board_events, board_split or board_files, the board's view: the same
+# pairs with db and sqlite3 as static PowerPC binaries from BENCH_PPC (the
+# recorder's build) under qemu-ppc, timed by the processor seconds (user
+# and system) that they take, which emulation multiplies as the board's slow
+# core does; the peak memory then includes the emulator's own.
 set -eu
 results=$1
 warmup=$2
 runs=$3
 shift 3
+ppc=${BENCH_PPC:-}
 
 # As on the recorder: no TZ, the zone comes from /etc/localtime.
 unset TZ
@@ -31,6 +37,12 @@ peak_kib() {
 # Median seconds of the command named NAME in hyperfine's CSV FILE.
 median_of() {
   awk -F, -v name="$1" '$1 == name { print $4 }' "$2"
+}
+
+# Mean user plus system seconds of the command named NAME in hyperfine's
+# CSV FILE; hyperfine keeps no median of them.
+cpu_of() {
+  awk -F, -v name="$1" '$1 == name { printf "%.4f\n", $5 + $6 }' "$2"
 }
 
 # hyperfine without a shell, the output of the commands discarded; its own
@@ -120,6 +132,50 @@ time_ipc() {
   printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$label" "$(rows_of "$all_files")" \
     "$overIpc" "$direct" "$ipcPeak" "$directPeak" "$(files_target 2.0)" \
     >> "$results"
+}
+
+# The percentage of the events whose two metadata files are there.
+staged_share() (
+  cd /mnt/hd/connectionmgr
+  for xml in *.xml; do
+    [ -f "${xml%.xml}.mtd" ] && echo
+  done | wc -l | awk -v n="$eventCount" '{ printf "%d%%", 100 * $1 / n }'
+)
+
+# board_pair LABEL TARGET ROWS DB_ARGUMENTS REFERENCE_COMMAND: the
+# PowerPC db with DB_ARGUMENTS against REFERENCE_COMMAND, both under
+# qemu-ppc, in processor seconds; the label tells how much is staged.
+board_pair() {
+  echo "  $1 under qemu-ppc" >&2
+  timed --export-csv "$work/times.csv" -n db "qemu-ppc $ppc/db $4" \
+    -n reference "$5"
+  printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$1, $(staged_share) staged" "$3" \
+    "$(cpu_of db "$work/times.csv")" "$(cpu_of reference "$work/times.csv")" \
+    "$(peak_kib "qemu-ppc $ppc/db $4")" "$(peak_kib "$5")" "$2" >> "$results"
+}
+
+# The limits hold on the board's disk of 100,000 files and 10,000 events.
+board_target() {
+  if [ "$files" -eq 100000 ] && [ "$eventCount" -eq 10000 ]; then
+    echo "$1"
+  fi
+}
+
+board_sqlite3="qemu-ppc $ppc/sqlite3 $catalogue"
+board_cat_xml='printf "%s\\0" /mnt/hd/connectionmgr/*.xml | xargs -0 cat'
+time_board_events() {
+  board_pair "db -e" "$(board_target 3.0)" "$eventCount" "-e" \
+    "sh -c '$board_sqlite3 \"$events\"; $board_cat_xml'"
+}
+
+time_board_split() {
+  board_pair "db -a s" "$(board_target 1.2)" "$eventCount" "-a s" \
+    "$board_sqlite3 \"$events\""
+}
+
+time_board_files() {
+  board_pair "db -f '*'" "$(board_target 1.0)" "$(rows_of "$all_files")" \
+    "-f '*'" "$board_sqlite3 \"$all_files\""
 }
 
 for case in "$@"; do
