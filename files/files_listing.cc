@@ -53,6 +53,13 @@ void AppendNumberCell(uint32_t value, size_t width, RowText* row) {
                   width, row);
 }
 
+void AppendTimeCell(int64_t seconds, const char* format, size_t width,
+                    RowText* row) {
+  char text[20];
+  const size_t length = FormatLocalTime(seconds, format, text);
+  AppendRightCell(std::string_view(text, length), width, row);
+}
+
 void PrintHeader() {
   RowText heading;
   RowText underline;
@@ -147,8 +154,8 @@ void DisplayStreamFile(StreamMgrApi::StreamfileRecordItem* file) {
   AppendNumberCell(file->stream.value, 6, &row);
   AppendRightCell(FileStateToStr(file->state), 8, &row);
   AppendNumberCell(file->size.value, 8, &row);
-  AppendRightCell(LocalTimeText(file->startTime.value, "%x %X"), 17, &row);
-  AppendRightCell(LocalTimeText(file->stopTime.value, "%X"), 8, &row);
+  AppendTimeCell(file->startTime.value, "%x %X", 17, &row);
+  AppendTimeCell(file->stopTime.value, "%X", 8, &row);
   AppendNumberCell(file->startTick.value, 10, &row);
   AppendNumberCell(file->stopTick.value, 10, &row);
   AppendNumberCell(file->previous.value, 4, &row);
