@@ -39,20 +39,28 @@ median_of() {
   awk -F, -v name="$1" '$1 == name { print $4 }' "$2"
 }
 
-# Mean user plus system seconds of the command named NAME in hyperfine's
-# CSV FILE; hyperfine keeps no median of them.
-cpu_of() {
-  awk -F, -v name="$1" '$1 == name { printf "%.4f\n", $5 + $6 }' "$2"
+# Processor seconds, user and system, of one run of COMMAND, a line.
+cpu_once() {
+  hyperfine_quietly --runs 1 --export-csv "$work/once.csv" "$1"
+  awk -F, 'NR == 2 { printf "%.4f\n", $5 + $6 }' "$work/once.csv"
+}
+
+# The median of the numbers in FILE, one a line.
+median_in() {
+  sort -n "$1" | awk '{ n[NR] = $1 } END { print n[int((NR + 1) / 2)] }'
 }
 
 # hyperfine without a shell, the output of the commands discarded; its own
 # report only when it fails.
-timed() {
-  hyperfine -N --style basic --warmup "$warmup" --runs "$runs" "$@" \
-    > "$work/hyperfine.log" 2>&1 || {
+hyperfine_quietly() {
+  hyperfine -N --style basic "$@" > "$work/hyperfine.log" 2>&1 || {
     cat "$work/hyperfine.log" >&2
     exit 1
   }
+}
+
+timed() {
+  hyperfine_quietly --warmup "$warmup" --runs "$runs" "$@"
 }
 
 # time_pair LABEL TARGET ROWS DB_COMMAND REFERENCE_COMMAND
@@ -144,13 +152,25 @@ staged_share() (
 
 # board_pair LABEL TARGET ROWS DB_ARGUMENTS REFERENCE_COMMAND: the
 # PowerPC db with DB_ARGUMENTS against REFERENCE_COMMAND, both under
-# qemu-ppc, in processor seconds; the label tells how much is staged.
+# qemu-ppc, in median processor seconds; the label tells how much is
+# staged. The two run in turn, so that a change in the load of the machine
+# falls on both alike.
 board_pair() {
   echo "  $1 under qemu-ppc" >&2
-  timed --export-csv "$work/times.csv" -n db "qemu-ppc $ppc/db $4" \
-    -n reference "$5"
-  printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$1, $(staged_share) staged" "$3" \
-    "$(cpu_of db "$work/times.csv")" "$(cpu_of reference "$work/times.csv")" \
+  : > "$work/db.cpu"
+  : > "$work/reference.cpu"
+  turn=0
+  while [ "$turn" -lt $((warmup + runs)) ]; do
+    dbCpu=$(cpu_once "qemu-ppc $ppc/db $4")
+    referenceCpu=$(cpu_once "$5")
+    if [ "$turn" -ge "$warmup" ]; then
+      echo "$dbCpu" >> "$work/db.cpu"
+      echo "$referenceCpu" >> "$work/reference.cpu"
+    fi
+    turn=$((turn + 1))
+  done
+  printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$1, $(staged_share) staged" \
+    "$3" "$(median_in "$work/db.cpu")" "$(median_in "$work/reference.cpu")" \
     "$(peak_kib "qemu-ppc $ppc/db $4")" "$(peak_kib "$5")" "$2" >> "$results"
 }
 
