@@ -8,8 +8,8 @@
 
 namespace {
 
-// Four streams interleave in number order: the next file of a chain is
-// seldom more than a few rows, two times a row, further on.
+// Times remembered. Four streams interleave in number order, so the next
+// file of a chain, whose start is this file's stop, comes a few rows on.
 const size_t kRememberedTimes = 16;
 
 // Writes `value` (0 to 99) as two digits at `out`.
@@ -28,10 +28,10 @@ bool IsPlainTime(const struct tm& broken) {
 
 // The table formats "%x %X" and "%X" written digit by digit into `text`, as
 // strftime writes them wherever the locale's %x is "%m/%d/%y" and its %X
-// "%H:%M:%S" (the C locale, which the tool never leaves). strftime costs
-// several times more, and a listing calls it twice a row. Returns the
-// length, or 0 for any other format, locale or an out-of-range time:
-// strftime then decides.
+// "%H:%M:%S" (the C locale, which the tool never leaves, so the locale is
+// asked once). strftime costs several times more, and a listing calls it
+// twice a row. Returns the length, or 0 for any other format, locale or an
+// out-of-range time: strftime then decides.
 size_t FormatTableTime(const struct tm& broken, const char* format,
                        char text[17]) {
   static const bool plainLocale =
