@@ -127,6 +127,7 @@ awk -F'\t' '
 echo
 echo "The board's view: static PowerPC db and sqlite3 under qemu-ppc," \
   "100,000 files and 10,000 events; $boardRuns runs after $boardWarmup" \
-  "warm-up run; processor seconds (user and system) are means; memory" \
+  "warm-up run; processor seconds (user and system) are medians of runs" \
+  "of the two in turn; memory" \
   "includes the emulator's"
 print_table "$boardResults" cpu
