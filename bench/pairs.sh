@@ -5,12 +5,18 @@
 #   label <TAB> rows <TAB> db seconds <TAB> reference seconds
 #         <TAB> db peak KiB <TAB> reference peak KiB <TAB> target
 #   bench/pairs.sh RESULTS WARMUP RUNS CASE...
-# CASE is files, events, split or ipc.
+# CASE is files, events, split or ipc, timed by the wall clock; or
+# board_events, board_split or board_files, the board's view: the same
+# pairs with db and sqlite3 as static PowerPC binaries from BENCH_PPC (the
+# recorder's build) under qemu-ppc, timed by the processor seconds (user
+# and system) that they take, which emulation multiplies as the board's slow
+# core does; the peak memory then includes the emulator's own.
 set -eu
 results=$1
 warmup=$2
 runs=$3
 shift 3
+ppc=${BENCH_PPC:-}
 
 # As on the recorder: no TZ, the zone comes from /etc/localtime.
 unset TZ
@@ -33,14 +39,28 @@ median_of() {
   awk -F, -v name="$1" '$1 == name { print $4 }' "$2"
 }
 
+# Processor seconds, user and system, of one run of COMMAND, a line.
+cpu_once() {
+  hyperfine_quietly --runs 1 --export-csv "$work/once.csv" "$1"
+  awk -F, 'NR == 2 { printf "%.4f\n", $5 + $6 }' "$work/once.csv"
+}
+
+# The median of the numbers in FILE, one a line.
+median_in() {
+  sort -n "$1" | awk '{ n[NR] = $1 } END { print n[int((NR + 1) / 2)] }'
+}
+
 # hyperfine without a shell, the output of the commands discarded; its own
 # report only when it fails.
-timed() {
-  hyperfine -N --style basic --warmup "$warmup" --runs "$runs" "$@" \
-    > "$work/hyperfine.log" 2>&1 || {
+hyperfine_quietly() {
+  hyperfine -N --style basic "$@" > "$work/hyperfine.log" 2>&1 || {
     cat "$work/hyperfine.log" >&2
     exit 1
   }
+}
+
+timed() {
+  hyperfine_quietly --warmup "$warmup" --runs "$runs" "$@"
 }
 
 # time_pair LABEL TARGET ROWS DB_COMMAND REFERENCE_COMMAND
@@ -120,6 +140,62 @@ time_ipc() {
   printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$label" "$(rows_of "$all_files")" \
     "$overIpc" "$direct" "$ipcPeak" "$directPeak" "$(files_target 2.0)" \
     >> "$results"
+}
+
+# The percentage of the events whose two metadata files are there.
+staged_share() (
+  cd /mnt/hd/connectionmgr
+  for xml in *.xml; do
+    [ -f "${xml%.xml}.mtd" ] && echo
+  done | wc -l | awk -v n="$eventCount" '{ printf "%d%%", 100 * $1 / n }'
+)
+
+# board_pair LABEL TARGET ROWS DB_ARGUMENTS REFERENCE_COMMAND: the
+# PowerPC db with DB_ARGUMENTS against REFERENCE_COMMAND, both under
+# qemu-ppc, in median processor seconds; the label tells how much is
+# staged. The two run in turn, so that a change in the load of the machine
+# falls on both alike.
+board_pair() {
+  echo "  $1 under qemu-ppc" >&2
+  : > "$work/db.cpu"
+  : > "$work/reference.cpu"
+  turn=0
+  while [ "$turn" -lt $((warmup + runs)) ]; do
+    dbCpu=$(cpu_once "qemu-ppc $ppc/db $4")
+    referenceCpu=$(cpu_once "$5")
+    if [ "$turn" -ge "$warmup" ]; then
+      echo "$dbCpu" >> "$work/db.cpu"
+      echo "$referenceCpu" >> "$work/reference.cpu"
+    fi
+    turn=$((turn + 1))
+  done
+  printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$1, $(staged_share) staged" \
+    "$3" "$(median_in "$work/db.cpu")" "$(median_in "$work/reference.cpu")" \
+    "$(peak_kib "qemu-ppc $ppc/db $4")" "$(peak_kib "$5")" "$2" >> "$results"
+}
+
+# The limits hold on the board's disk of 100,000 files and 10,000 events.
+board_target() {
+  if [ "$files" -eq 100000 ] && [ "$eventCount" -eq 10000 ]; then
+    echo "$1"
+  fi
+}
+
+board_sqlite3="qemu-ppc $ppc/sqlite3 $catalogue"
+board_cat_xml='printf "%s\\0" /mnt/hd/connectionmgr/*.xml | xargs -0 cat'
+time_board_events() {
+  board_pair "db -e" "$(board_target 3.0)" "$eventCount" "-e" \
+    "sh -c '$board_sqlite3 \"$events\"; $board_cat_xml'"
+}
+
+time_board_split() {
+  board_pair "db -a s" "$(board_target 1.2)" "$eventCount" "-a s" \
+    "$board_sqlite3 \"$events\""
+}
+
+time_board_files() {
+  board_pair "db -f '*'" "$(board_target 1.0)" "$(rows_of "$all_files")" \
+    "-f '*'" "$board_sqlite3 \"$all_files\""
 }
 
 for case in "$@"; do

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "events/metadata_scan.h"
 #include "events/xml_nesting.h"
 
 namespace {
@@ -167,6 +168,13 @@ int64_t EventSizeAt(const std::string& basePath) {
 }
 
 XmlSizing SizeXmlText(const char* text) {
+  // A document per event costs most of an event listing on the board.
+  XmlSizing sizing;
+  if (ScanXmlSizing(text, &sizing)) return sizing;
+  return SizeXmlTextWithTinyXml(text);
+}
+
+XmlSizing SizeXmlTextWithTinyXml(const char* text) {
   XmlSizing sizing;
   const XmlParseCost cost =
       MeasureXmlParse(text, kMaxElementDepth, kMaxAttributes);

@@ -44,6 +44,10 @@ struct XmlSizing {
 // `text` ends with at least five zero bytes past its terminating one.
 XmlSizing SizeXmlText(const char* text);
 
+// SizeXmlText by TinyXML alone, which SizeXmlText leaves the texts to that
+// a scan of the recorder's plain shape cannot be sure of.
+XmlSizing SizeXmlTextWithTinyXml(const char* text);
+
 // The video bytes of one segment between two offsets of its stream file; 0
 // for a stop before 0 or a start before 0 without a stop, negative when the
 // start lies past the stop.

@@ -9,7 +9,7 @@
 # Longer runs that keep what they find: after this script has built the
 # targets, run one on its corpus directory itself, which then grows in place,
 #   build-fuzz/fuzz/wire_fuzzer -max_total_time=3600 fuzz/corpus/wire_fuzzer
-# (add -dict=fuzz/event_metadata_fuzzer.dict for event_metadata_fuzzer, and
+# (add -dict=fuzz/TARGET.dict for a target that has one, and
 # -jobs=N -workers=N to use N cores). Before committing, shrink the grown
 # corpus back to the inputs that add coverage:
 #   mkdir /tmp/kept && build-fuzz/fuzz/wire_fuzzer -merge=1 /tmp/kept \
@@ -20,7 +20,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 build="build-fuzz"
 targets="file_options_fuzzer analysis_options_fuzzer event_metadata_fuzzer
-  wire_fuzzer"
+  metadata_scan_fuzzer wire_fuzzer"
 
 sanitizers="-fsanitize=address,undefined -fno-sanitize-recover=all"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDB_FUZZ=ON \
