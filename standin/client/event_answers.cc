@@ -1,6 +1,7 @@
 #include "standin/client/event_answers.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -40,7 +41,9 @@ std::string ColumnText(sqlite3_stmt* stmt, int column) {
 
 // The answers of ids from `first` up to `end`, not included, or up to the
 // last id; they hold while the catalogue shows the same data version. Ids
-// compare byte by byte, as the catalogue's reid column.
+// compare byte by byte, as the catalogue's reid column. Asked in ascending
+// order, each answer is handed out once, moved rather than copied: those
+// before `next` are gone.
 struct ReadAhead {
   sqlite3* catalogue = nullptr;
   unsigned dataVersion = 0;
@@ -48,8 +51,10 @@ struct ReadAhead {
   std::string end;
   bool toLastId = false;
   int rows = 0;
-  // By id, then in the order stored.
-  std::vector<std::pair<std::string, EventAnswer>> answers;
+  // By id, then in the order stored; ids[i] is the id of answers[i].
+  std::vector<std::string> ids;
+  std::vector<EventAnswer> answers;
+  size_t next = 0;
 };
 
 // The data version changes with every change of the catalogue, whoever
@@ -61,25 +66,27 @@ bool CatalogueVersion(sqlite3* catalogue, unsigned* dataVersion) {
                               dataVersion) == SQLITE_OK;
 }
 
+// Whether the answers of `reid` are all in `ahead`, none handed out yet.
 bool Covers(const ReadAhead& ahead, sqlite3* catalogue,
             const std::string& reid) {
   unsigned dataVersion = 0;
-  return ahead.catalogue == catalogue &&
+  return ahead.catalogue == catalogue && reid >= ahead.first &&
+         (ahead.toLastId || reid < ahead.end) &&
+         (ahead.next == 0 || ahead.ids[ahead.next - 1] < reid) &&
          CatalogueVersion(catalogue, &dataVersion) &&
-         dataVersion == ahead.dataVersion && reid >= ahead.first &&
-         (ahead.toLastId || reid < ahead.end);
+         dataVersion == ahead.dataVersion;
 }
 
-std::vector<EventAnswer> AnswersIn(const ReadAhead& ahead,
-                                   const std::string& reid) {
-  auto idLess = [](const std::pair<std::string, EventAnswer>& entry,
-                   const std::string& id) { return entry.first < id; };
-  auto it = std::lower_bound(ahead.answers.begin(), ahead.answers.end(), reid,
-                             idLess);
-  std::vector<EventAnswer> result;
-  for (; it != ahead.answers.end() && it->first == reid; ++it) {
-    result.push_back(it->second);
-  }
+std::vector<EventAnswer> TakeAnswers(ReadAhead* ahead,
+                                     const std::string& reid) {
+  size_t i = ahead->next;
+  while (i < ahead->ids.size() && ahead->ids[i] < reid) ++i;
+  size_t last = i;
+  while (last < ahead->ids.size() && ahead->ids[last] == reid) ++last;
+  std::vector<EventAnswer> result(
+      std::make_move_iterator(ahead->answers.begin() + i),
+      std::make_move_iterator(ahead->answers.begin() + last));
+  ahead->next = last;
   return result;
 }
 
@@ -89,7 +96,9 @@ bool ReadAheadFrom(sqlite3* catalogue, const std::string& reid, int rows,
                    ReadAhead* ahead) {
   static KeptStatement kept;
   ahead->catalogue = nullptr;
+  ahead->ids.clear();
   ahead->answers.clear();
+  ahead->next = 0;
   sqlite3_stmt* stmt = Prepared(catalogue,
                                 "select reid, question, answer from "
                                 "eventanswers where reid >= ?1 "
@@ -110,25 +119,19 @@ bool ReadAheadFrom(sqlite3* catalogue, const std::string& reid, int rows,
       pastTextIds = true;
       break;
     }
-    ahead->answers.push_back(
-        {ColumnText(stmt, 0), {ColumnText(stmt, 1), ColumnText(stmt, 2)}});
+    ahead->ids.push_back(ColumnText(stmt, 0));
+    ahead->answers.push_back({ColumnText(stmt, 1), ColumnText(stmt, 2)});
   }
   sqlite3_reset(stmt);
   sqlite3_clear_bindings(stmt);
-  if (rc != SQLITE_DONE && !pastTextIds) {
-    ahead->answers.clear();
-    return false;
-  }
+  if (rc != SQLITE_DONE && !pastTextIds) return false;
   ahead->first = reid;
   ahead->toLastId = pastTextIds || count < rows;
   // The last id read may have more answers past the limit, so what was
   // read holds for the ids before it only.
-  if (!ahead->toLastId) ahead->end = ahead->answers.back().first;
+  if (!ahead->toLastId) ahead->end = ahead->ids.back();
   ahead->rows = rows;
-  if (!CatalogueVersion(catalogue, &ahead->dataVersion)) {
-    ahead->answers.clear();
-    return false;
-  }
+  if (!CatalogueVersion(catalogue, &ahead->dataVersion)) return false;
   ahead->catalogue = catalogue;
   return true;
 }
@@ -163,7 +166,7 @@ std::vector<EventAnswer> EventAnswersOf(sqlite3* catalogue,
   const bool ascending = catalogue == lastCatalogue && reid > lastId;
   lastCatalogue = catalogue;
   lastId = reid;
-  if (Covers(ahead, catalogue, reid)) return AnswersIn(ahead, reid);
+  if (Covers(ahead, catalogue, reid)) return TakeAnswers(&ahead, reid);
   if (!ascending) return AnswersAlone(catalogue, reid);
   const bool continuesRun =
       ahead.catalogue == catalogue && !ahead.toLastId && reid >= ahead.end;
@@ -171,7 +174,7 @@ std::vector<EventAnswer> EventAnswersOf(sqlite3* catalogue,
                                 : kFirstReadAheadRows;
   if (ReadAheadFrom(catalogue, reid, rows, &ahead) &&
       Covers(ahead, catalogue, reid)) {
-    return AnswersIn(ahead, reid);
+    return TakeAnswers(&ahead, reid);
   }
   return AnswersAlone(catalogue, reid);
 }
