@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "access/decimal.h"
 #include "access/local_time.h"
 #include "access/sql_quote.h"
 
@@ -15,6 +16,21 @@ TEST(SqlQuoteTest, QuotesAreDoubledAndNothingElseChanges) {
   EXPECT_EQ("'x'' or ''1''=''1'", QuotedSqlText("x' or '1'='1"));
   EXPECT_EQ("'a\"b;%_\xff'", QuotedSqlText("a\"b;%_\xff"));
   EXPECT_EQ("\"a\"\"b'c\"", QuotedSqlIdentifier("a\"b'c"));
+}
+
+// Around every power of ten and at the ends, and at a stride that meets
+// every last digit, the multiplication divides as the divide instruction.
+TEST(DecimalTest, TenthOfIsDivisionByTenForEveryWidth) {
+  std::vector<uint32_t> values = {0, 1, 9, UINT32_MAX - 1, UINT32_MAX};
+  for (uint64_t power = 10; power <= UINT32_MAX; power *= 10) {
+    for (uint64_t value = power - 11; value <= power + 11; ++value) {
+      values.push_back(static_cast<uint32_t>(value));
+    }
+  }
+  for (uint64_t value = 0; value <= UINT32_MAX; value += 65537) {
+    values.push_back(static_cast<uint32_t>(value));
+  }
+  for (uint32_t value : values) ASSERT_EQ(value / 10, TenthOf(value)) << value;
 }
 
 // The two table formats are written without strftime; at the ends of the

@@ -4,7 +4,10 @@
 #include <time.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+
+#include "access/decimal.h"
 
 namespace {
 
@@ -14,8 +17,9 @@ const size_t kRememberedTimes = 16;
 
 // Writes `value` (0 to 99) as two digits at `out`.
 char* PutTwoDigits(int value, char* out) {
-  out[0] = static_cast<char>('0' + value / 10);
-  out[1] = static_cast<char>('0' + value % 10);
+  const uint32_t tenth = TenthOf(static_cast<uint32_t>(value));
+  out[0] = static_cast<char>('0' + tenth);
+  out[1] = static_cast<char>('0' + (static_cast<uint32_t>(value) - tenth * 10));
   return out + 2;
 }
 

@@ -5,6 +5,7 @@
 #include <iostream>
 #include <string_view>
 
+#include "access/decimal.h"
 #include "access/local_time.h"
 #include "access/sql_statement.h"
 #include "access/stream_db.h"
@@ -52,8 +53,9 @@ void AppendNumberCell(uint32_t value, size_t width, RowText* row) {
   char digits[10];
   size_t count = 0;
   do {
-    digits[count++] = static_cast<char>('0' + value % 10);
-    value /= 10;
+    const uint32_t tenth = TenthOf(value);
+    digits[count++] = static_cast<char>('0' + (value - tenth * 10));
+    value = tenth;
   } while (value != 0);
   char* out = row->text + row->length;
   for (size_t i = count; i < width; ++i) *out++ = ' ';
