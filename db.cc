@@ -6,12 +6,12 @@
 
 #include <getopt.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <string>
 
 #include "access/log_client.h"
+#include "access/outside_command.h"
 #include "events/event_listings.h"
 #include "files/file_options.h"
 #include "files/file_sizes.h"
@@ -22,8 +22,10 @@
 #include "maintenance/split_analysis.h"
 #include "maintenance/table_inventory.h"
 #include "run_status.h"
+#include "standard_output.h"
 
 sqlite3* db = nullptr;
+bool catalogueOpened = false;
 bool streamMgrRunning = false;
 LinxIpc ipc(std::string("db"));
 StreamFileAccess fileAccess;
@@ -162,14 +164,11 @@ void Usage(const std::string& programName, const char* message) {
       << std::endl;
 }
 
-// Starts "pidof StreamMgr" and tells whether it printed anything. The pipe
-// stays open until the end of the run; null when it could not be started.
-FILE* ProbeStreamMgr(bool* running) {
-  std::cout.flush();
-  FILE* probe = popen("pidof StreamMgr", "r");
+// Tells whether "pidof StreamMgr" printed anything; a probe that cannot be
+// run finds no daemon. The probe is reaped at the end of the run.
+bool IsStreamMgrRunning(OutsideCommand* probe) {
   char line[1024];
-  *running = probe != nullptr && fgets(line, sizeof(line), probe) != nullptr;
-  return probe;
+  return probe->ReadPiece(line, sizeof(line));
 }
 
 // Opens the catalogue into `db`; the result is the run's exit status.
@@ -186,6 +185,7 @@ int OpenDatabase() {
   int result =
       sqlite3_open_v2(kDatabasePath, &db, SQLITE_OPEN_READWRITE, nullptr);
   if (result != SQLITE_OK) std::cerr << "error opening sqlite3" << std::endl;
+  catalogueOpened = result == SQLITE_OK;
   return result;
 }
 
@@ -292,7 +292,9 @@ int main(int argc, char** argv) {
   // Output is flushed where the order against children and stderr matters;
   // elsewhere it is buffered, which a slow board needs for long listings.
   std::ios::sync_with_stdio(false);
-  FILE* probe = ProbeStreamMgr(&streamMgrRunning);
+  InstallStandardOutput();
+  OutsideCommand probe("pidof StreamMgr", false);
+  streamMgrRunning = IsStreamMgrRunning(&probe);
   if (argc <= 1) {
     Usage(argc == 1 ? argv[0] : "db", nullptr);
     return ExitStatus(0, false);
@@ -302,6 +304,6 @@ int main(int argc, char** argv) {
   ConnectOrLoadSizes();
   LogClient::Instance().ProcessName("db");
   const int exitStatus = RunOptions(argc, argv, openStatus);
-  if (probe != nullptr) pclose(probe);
+  probe.Finish();
   return ExitStatus(exitStatus, openStatus == SQLITE_OK);
 }

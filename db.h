@@ -11,6 +11,9 @@
 // The catalogue /mnt/hd/streammgr/stream.db; exported under this name, since
 // the stream database library reads through it. Never closed.
 extern sqlite3* db;
+// False when `db` could not be opened: then no outside program may open the
+// catalogue's path either, since opening would create an empty one.
+extern bool catalogueOpened;
 // True when StreamMgr ran at start-up: every action then goes through it
 // over `ipc` instead of reading `db` directly.
 extern bool streamMgrRunning;

@@ -1,15 +1,12 @@
 #include "run_status.h"
 
-#include <errno.h>
-#include <signal.h>
-
-#include <cstring>
 #include <iostream>
+
+#include "standard_output.h"
 
 namespace {
 
 bool anyFailure = false;
-bool outputFailed = false;
 bool requestFailureReported = false;
 
 }  // namespace
@@ -17,18 +14,7 @@ bool requestFailureReported = false;
 void NoteFailure() { anyFailure = true; }
 
 bool OutputIsWritable() {
-  if (outputFailed) return false;
-  if (!std::cout.fail()) return true;
-  // Read at once: the failed write was the last call to set it.
-  const int error = errno;
-  if (error == EPIPE) {
-    // The reader has gone, as in "db -f '*' | head": end as quietly as a
-    // process that had not ignored SIGPIPE.
-    signal(SIGPIPE, SIG_DFL);
-    raise(SIGPIPE);
-  }
-  std::cerr << "db: write error: " << std::strerror(error) << std::endl;
-  outputFailed = true;
+  if (!StandardOutputFailed()) return true;
   NoteFailure();
   return false;
 }

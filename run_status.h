@@ -11,10 +11,9 @@
 // Notes that an action's work failed; the action has said why.
 void NoteFailure();
 
-// True while stdout takes what is written to it. At the first failed write
-// it writes "db: write error: " and the system's text to stderr, once, and
-// notes the failure; actions stop at their next row or page, and no further
-// option runs. A broken pipe ends the process quietly, by SIGPIPE.
+// True while stdout takes what is written to it; once a write has failed
+// (and said so), notes the failure: actions stop at their next row or page,
+// and no further option runs.
 bool OutputIsWritable();
 
 // True when the request to StreamMgr that just returned was answered. Every

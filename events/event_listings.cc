@@ -1,10 +1,10 @@
 #include "events/event_listings.h"
 
-#include <cstdlib>
 #include <functional>
 #include <iostream>
 #include <sstream>
 
+#include "access/outside_command.h"
 #include "access/sql_quote.h"
 #include "access/sql_statement.h"
 #include "access/stream_db.h"
@@ -116,11 +116,11 @@ void ShowNullFieldRows() {
             << "    WARNING!  Some critical fields are NULL!  (affected reid's "
                "shown below):"
             << "\n\n";
-  // The command writes to the same terminal: what precedes must be out.
-  std::cout.flush();
-  // What the command found, or that it failed, shows on the terminal.
-  int ignored = std::system(kNullFieldRowsCommand);
-  (void)ignored;
+  // The command would create an empty catalogue where none opened. What it
+  // found, or why it failed, it shows itself.
+  if (catalogueOpened && !Succeeded(RunCommand(kNullFieldRowsCommand))) {
+    NoteFailure();
+  }
   std::cout << '\n';
 }
 

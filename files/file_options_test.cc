@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 namespace {
 
 // The record as pattern|stream|flags, flags being the letters of the set
@@ -47,6 +49,21 @@ TEST(FileOptionsTest, ParsesFromFreshOptions) {
     EXPECT_EQ(c.options, Described(options)) << "'" << c.argument << "'";
     EXPECT_EQ(c.left, argument) << "'" << c.argument << "'";
   }
+}
+
+// Read once however long: a parser that moves the rest of the argument at
+// each letter takes some 20 s here and hours on the board.
+TEST(FileOptionsTest, LongArgumentsAreReadInLinearTime) {
+  std::string argument = std::string(1000000, '?') + std::string(1000000, 'r');
+  argument += "x";
+  FileOptions options;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(ProcessFileDisplayOptions(&argument, &options));
+  const std::chrono::duration<double> took =
+      std::chrono::steady_clock::now() - start;
+  EXPECT_LT(took.count(), 2.0);
+  EXPECT_EQ("x", argument);
+  EXPECT_EQ(std::string(1000000, '_'), options.numberPattern);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "maintenance/analysis_options.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 
 namespace {
 
@@ -17,46 +19,47 @@ uint32_t SaturatedDecimal(const std::string& digits) {
   return static_cast<uint32_t>(value);
 }
 
-// Handles the `z` at the front of `argument`: its limit is the first run of
-// digits anywhere after it, which goes with it. No digits: only the `z` goes,
-// and *digitsLeft becomes false, so that a long run of `z`s is not searched
-// again and again.
-void TakeSizeLimit(std::string* argument, bool* digitsLeft,
-                   AnalysisOptions* options) {
-  const size_t start =
-      *digitsLeft ? argument->find_first_of(kDigits, 1) : std::string::npos;
-  if (start != std::string::npos) {
-    size_t end = argument->find_first_not_of(kDigits, start);
-    if (end == std::string::npos) end = argument->size();
-    options->maxPartSizeGB =
-        SaturatedDecimal(argument->substr(start, end - start));
-    argument->erase(start, end - start);
-  } else {
-    *digitsLeft = false;
-  }
-  argument->erase(0, 1);
-}
-
 }  // namespace
 
 bool ProcessAnalysisOptions(std::string* argument, AnalysisOptions* options) {
-  bool digitsLeft = true;
-  while (!argument->empty()) {
-    switch ((*argument)[0]) {
-      case 'd':
-        options->analyzeDisk = true;
-        argument->erase(0, 1);
-        break;
-      case 's':
-        options->analyzeSplitEvents = true;
-        argument->erase(0, 1);
-        break;
-      case 'z':
-        TakeSizeLimit(argument, &digitsLeft, options);
-        break;
-      default:
-        return false;
+  const std::string& text = *argument;
+  // A `z` takes the first run of digits after it that no earlier `z` took.
+  // Runs are taken left to right, so the search for the next one goes on
+  // from where the last one ended: the whole argument is read once.
+  std::vector<bool> taken(text.size(), false);
+  size_t searchFrom = 0;
+  size_t next = 0;
+  bool accepted = true;
+  for (; next < text.size(); ++next) {
+    if (taken[next]) continue;
+    const char letter = text[next];
+    if (letter == 'd') {
+      options->analyzeDisk = true;
+    } else if (letter == 's') {
+      options->analyzeSplitEvents = true;
+    } else if (letter == 'z') {
+      const size_t start =
+          text.find_first_of(kDigits, std::max(next + 1, searchFrom));
+      if (start == std::string::npos) {
+        searchFrom = text.size();
+        continue;
+      }
+      size_t end = text.find_first_not_of(kDigits, start);
+      if (end == std::string::npos) end = text.size();
+      options->maxPartSizeGB =
+          SaturatedDecimal(text.substr(start, end - start));
+      std::fill(taken.begin() + start, taken.begin() + end, true);
+      searchFrom = end;
+    } else {
+      accepted = false;
+      break;
     }
   }
-  return true;
+  // What is left: the unread rest, less the digits taken from it.
+  std::string rest;
+  for (; next < text.size(); ++next) {
+    if (!taken[next]) rest += text[next];
+  }
+  *argument = rest;
+  return accepted;
 }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 namespace {
 
 TEST(AnalysisOptionsTest, AppliesEachLetterUpToTheFirstItDoesNotAccept) {
@@ -43,6 +45,22 @@ TEST(AnalysisOptionsTest, AppliesEachLetterUpToTheFirstItDoesNotAccept) {
     EXPECT_EQ(c.limit, options.maxPartSizeGB) << c.argument;
     EXPECT_EQ(c.consumed, argument.empty()) << c.argument;
   }
+}
+
+// Read once however long: a parser that moves the rest of the argument at
+// each letter takes some 20 s here and hours on the board.
+TEST(AnalysisOptionsTest, LongArgumentsAreReadInLinearTime) {
+  std::string argument;
+  while (argument.size() < 2000000) argument += "z12ds";
+  argument += "x7";
+  AnalysisOptions options;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(ProcessAnalysisOptions(&argument, &options));
+  const std::chrono::duration<double> took =
+      std::chrono::steady_clock::now() - start;
+  EXPECT_LT(took.count(), 2.0);
+  EXPECT_EQ("x7", argument);
+  EXPECT_EQ(12u, options.maxPartSizeGB);
 }
 
 }  // namespace

@@ -2,15 +2,15 @@
 
 #include <signal.h>
 #include <sqlite3.h>
-#include <sys/wait.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
 
+#include "access/outside_command.h"
 #include "access/sql_statement.h"
 #include "access/stream_mgr_api.h"
 #include "db.h"
@@ -23,27 +23,31 @@ const char kCopiedMarker[] = "copied: ";
 // Tool output is read in pieces of at most this size less one; a longer
 // line arrives in several pieces.
 const int kPieceBytes = 1024;
-// Signals that end a run from the terminal or the system.
-const int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// The signals that end a run from the terminal or the system, and a broken
+// pipe under stdout.
+const int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
 
-// The scratch copy that the analysis holds, empty while it holds none; a
-// signal ending the run removes it, so no pool file is left on the disk.
+// The scratch copy that the analysis holds, if any; a signal ending the run
+// ends the tool that works on it and then removes it, so that no pool file
+// is left on the disk.
 char scratchCopy[32];
 volatile sig_atomic_t holdingCopy = 0;
 
 void RemoveScratchCopyAndEnd(int signalNumber) {
+  EndRunningCommand();
   if (holdingCopy) unlink(scratchCopy);
   signal(signalNumber, SIG_DFL);
   raise(signalNumber);
 }
 
-// Ending signals remove the scratch copy first; those that the run ignores
-// stay ignored.
+// Ending signals remove the scratch copy first. Those that the run was
+// started with ignored stay ignored; a broken pipe, which ends db all the
+// same, removes it too.
 void CatchEndingSignals() {
   for (int signalNumber : kEndingSignals) {
     struct sigaction current;
     if (sigaction(signalNumber, nullptr, &current) == 0 &&
-        current.sa_handler != SIG_IGN) {
+        (current.sa_handler != SIG_IGN || signalNumber == SIGPIPE)) {
       signal(signalNumber, RemoveScratchCopyAndEnd);
     }
   }
@@ -87,28 +91,17 @@ bool EndsLine(const char* piece) {
   return length > 0 && piece[length - 1] == '\n';
 }
 
-// True when the shell could not run the command at all (not found, not
-// executable), as the status of pclose tells.
-bool ShellCouldNotRun(int status) {
-  return status == -1 || (WIFEXITED(status) && (WEXITSTATUS(status) == 126 ||
-                                                WEXITSTATUS(status) == 127));
-}
-
 // The name that "StreamMgrCli -x number" reports after the last "copied: "
 // it prints, without the line end; empty when it reports none. *ran is
 // false when the tool could not be run at all. The marker is looked for in
 // each piece as read; a name that runs on past its piece is completed from
 // the pieces that follow.
 std::string CopiedFileName(uint32_t number, bool* ran) {
-  const std::string command = "StreamMgrCli -x " + std::to_string(number);
-  std::cout.flush();
-  FILE* output = popen(command.c_str(), "r");
-  *ran = output != nullptr;
-  if (output == nullptr) return "";
+  OutsideCommand extraction("StreamMgrCli -x " + std::to_string(number), true);
   std::string name;
   bool nameRunsOn = false;
   char piece[kPieceBytes];
-  while (fgets(piece, sizeof(piece), output) != nullptr) {
+  while (extraction.ReadPiece(piece, sizeof(piece))) {
     const char* marker = std::strstr(piece, kCopiedMarker);
     if (marker != nullptr) {
       name = marker + std::strlen(kCopiedMarker);
@@ -117,7 +110,7 @@ std::string CopiedFileName(uint32_t number, bool* ran) {
     }
     nameRunsOn = (marker != nullptr || nameRunsOn) && !EndsLine(piece);
   }
-  *ran = !ShellCouldNotRun(pclose(output));
+  *ran = !CouldNotRun(extraction.Finish());
   // Only a line end is cut: a last line without one keeps its last character.
   if (!name.empty() && name.back() == '\n') name.pop_back();
   return name;
@@ -127,21 +120,15 @@ std::string CopiedFileName(uint32_t number, bool* ran) {
 // piece holding "FAIL"; true when there was one. An analysis that cannot be
 // run fails the file: a missing tool must never make a file pass.
 bool CopyFailureLines(uint32_t number) {
-  const std::string command =
-      "filePes -a /mnt/hd/" + std::to_string(number) + ".ts";
-  std::cout.flush();
-  FILE* output = popen(command.c_str(), "r");
+  OutsideCommand analysis(
+      "filePes -a /mnt/hd/" + std::to_string(number) + ".ts", true);
   bool failed = false;
-  int status = -1;
-  if (output != nullptr) {
-    char piece[kPieceBytes];
-    while (fgets(piece, sizeof(piece), output) != nullptr) {
-      if (std::strstr(piece, "FAIL") != nullptr) failed = true;
-      if (failed) std::cout << piece;
-    }
-    status = pclose(output);
+  char piece[kPieceBytes];
+  while (analysis.ReadPiece(piece, sizeof(piece))) {
+    if (std::strstr(piece, "FAIL") != nullptr) failed = true;
+    if (failed) std::cout << piece;
   }
-  if (!failed && ShellCouldNotRun(status)) {
+  if (CouldNotRun(analysis.Finish()) && !failed) {
     std::cout << "FAIL: filePes could not be run\n";
     NoteFailure();
     failed = true;
@@ -149,13 +136,14 @@ bool CopyFailureLines(uint32_t number) {
   return failed;
 }
 
-// The analysis goes on whether or not rm succeeds.
+// A copy still there after rm fails the run; the analysis goes on.
 void RemoveCopy(uint32_t number) {
-  const std::string command =
-      "rm /mnt/hd/" + std::to_string(number) + ".ts > /dev/null";
-  std::cout.flush();
-  int ignored = std::system(command.c_str());
-  (void)ignored;
+  OutsideCommand removal(
+      "rm /mnt/hd/" + std::to_string(number) + ".ts > /dev/null", true);
+  struct stat copy;
+  if (!Succeeded(removal.Finish()) && lstat(scratchCopy, &copy) == 0) {
+    NoteFailure();
+  }
 }
 
 // Extracts, analyses and deletes one stream file, ending its line with the

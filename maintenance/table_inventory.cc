@@ -3,11 +3,11 @@
 #include <sqlite3.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <iomanip>
 #include <iostream>
 #include <string>
 
+#include "access/outside_command.h"
 #include "access/sql_quote.h"
 #include "access/sql_statement.h"
 #include "access/stream_mgr_api.h"
@@ -74,10 +74,8 @@ void DisplayTables() {
 }
 
 void DisplayStatus() {
-  // The command writes to our stdout: what we printed must come first.
-  std::cout.flush();
-  // Its status is not ours to judge: whatever went wrong, the command or
-  // the shell has already said so.
-  int ignored = std::system("sql 'select * from status'");
-  (void)ignored;
+  // The command would create an empty catalogue where none opened.
+  if (!catalogueOpened) return;
+  // Whatever went wrong, the command or the shell has already said so.
+  if (!Succeeded(RunCommand("sql 'select * from status'"))) NoteFailure();
 }

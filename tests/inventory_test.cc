@@ -1,6 +1,9 @@
 // The table inventory and the status display, through the shipped binary.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdio>
 
 #include "tests/sandbox.h"
 
@@ -54,6 +57,46 @@ TEST(InventoryTest, ListsEveryTableWithItsCountByEitherPathThenTheStatus) {
   const std::string status = "select * from status\n";
   EXPECT_EQ(status + status + status + status,
             ReadFile(sandbox.logs + "/sql.log"));
+  RemoveSandbox(sandbox);
+}
+
+// A sql that cannot be run or ends with a non-zero status fails the run,
+// for the status and for the rows with NULL fields, on either path; what
+// went wrong, it or the shell has said.
+TEST(InventoryTest, SqlThatCannotRunOrFailsFailsTheRun) {
+  Sandbox sandbox = MakeSandbox();
+  CreateCatalogue(sandbox, "INSERT INTO events(reid) VALUES ('a');");
+  const std::string sql = sandbox.bin + "/sql";
+  const struct {
+    const char* body;  // null: no sql at all
+    mode_t mode;
+    const char* err;
+    int status;
+  } cases[] = {
+      {"echo rows", 0755, "", 0},
+      {"echo 'Error: database is locked' >&2; exit 5", 0755,
+       "Error: database is locked\n", 1},
+      {"exit 0", 0644, "sh: 1: sql: Permission denied\n", 1},
+      {nullptr, 0, "sh: 1: sql: not found\n", 1},
+  };
+  for (const auto& c : cases) {
+    std::remove(sql.c_str());
+    if (c.body != nullptr) {
+      FakeCommand(sandbox, "sql", c.body);
+      chmod(sql.c_str(), c.mode);
+    }
+    for (bool overIpc : {false, true}) {
+      SCOPED_TRACE(std::string(c.err) + (overIpc ? " over IPC" : " direct"));
+      RunOptions options;
+      options.daemon = overIpc;
+      RunResult status = RunDb(sandbox, {"-s"}, options);
+      EXPECT_EQ(c.err, status.err);
+      EXPECT_EQ(c.status, status.status);
+      RunResult events = RunDb(sandbox, {"-e"}, options);
+      EXPECT_EQ(c.err, events.err);
+      EXPECT_EQ(c.status, events.status);
+    }
+  }
   RemoveSandbox(sandbox);
 }
 

@@ -99,14 +99,14 @@ std::string RunScript(const Sandbox& sandbox,
            << "printf '#!/bin/sh\\necho %s\\n' $daemon > " << dir
            << "/bin/pidof && chmod +x " << dir << "/bin/pidof\n";
   }
-  std::string db = CheckedCommand(DB_BINARY);
+  std::string db = options.prefix + " " + CheckedCommand(DB_BINARY);
   for (const std::string& arg : args) db += " " + ShellQuoted(arg);
   db += " < /dev/null";
   const std::string out =
       options.stdoutFile.empty() ? dir + "/out" : options.stdoutFile;
   const std::string err = options.mergeStderr ? "2>&1" : "2> " + dir + "/err";
   if (options.signal != 0) {
-    script << db << " > " << out << " " << err << " &\n"
+    script << db << " >" << out << " " << err << " &\n"
            << "pid=$!\nn=0; until [ -e "
            << ShellQuoted(options.signalWhenExists)
            << " ]; do n=$((n+1)); [ $n -gt 1000 ] && fail 'no signal sent';"
@@ -116,7 +116,7 @@ std::string RunScript(const Sandbox& sandbox,
     script << "(" << db << " " << err << "; echo $? > " << dir << "/status) | "
            << options.stdoutReader << " > " << dir << "/out\n";
   } else {
-    script << db << " > " << out << " " << err << "\n";
+    script << db << " >" << out << " " << err << "\n";
   }
   if (options.stdoutReader.empty()) {
     script << "echo $? > " << dir << "/status\n";

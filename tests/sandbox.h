@@ -24,11 +24,15 @@ struct RunOptions {
   // Bind a listener at /dev/log; what it receives lands in logs/syslog.
   bool captureSyslog = false;
   // Where db's stdout goes instead of the case's out file (such as
-  // "/dev/full"), or a command that reads it and writes the out file.
+  // "/dev/full", or "&-" to close it), or a command that reads it and
+  // writes the out file.
   std::string stdoutFile = "";
   std::string stdoutReader = "";
   // db's stderr goes where its stdout goes, interleaved as on a terminal.
   bool mergeStderr = false;
+  // Shell words put before db's command, such as a command that changes
+  // what db inherits and then runs the rest.
+  std::string prefix = "";
   // With a signal, db runs in the background and gets it as soon as the
   // file `signalWhenExists` (a path in the case's namespaces) exists.
   int signal = 0;

@@ -103,6 +103,11 @@ TEST_F(StartupTest, UsageAloneNeedsNoCatalogueAndOpenFailureIsTheStatus) {
     EXPECT_EQ(14, run.status);
     EXPECT_EQ(0, RunDb(sandbox_, {"-h", "-t"}).status);
     EXPECT_EQ(0, RunDb(sandbox_, {"-x", "-t"}).status);
+    // The outside sql would create the catalogue: it is not started.
+    RunResult statusRun = RunDb(sandbox_, {"-s"});
+    EXPECT_EQ(std::string("error opening sqlite3\n") + kSizesUnreadable,
+              statusRun.err + ReadFile(sandbox_.logs + "/sql.log"));
+    EXPECT_EQ(14, statusRun.status);
     struct stat status;
     EXPECT_NE(0, stat((sandbox_.hd + "/streammgr/stream.db").c_str(), &status));
   }
