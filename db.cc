@@ -2,8 +2,6 @@
 // Start-up picks the access path once; then every option runs its action at
 // once, left to right, as a script.
 
-#include "db.h"
-
 #include <getopt.h>
 
 #include <cstdlib>
@@ -21,6 +19,7 @@
 #include "maintenance/event_deletion.h"
 #include "maintenance/split_analysis.h"
 #include "maintenance/table_inventory.h"
+#include "program_state.h"
 #include "run_status.h"
 #include "standard_output.h"
 
@@ -191,6 +190,7 @@ int OpenDatabase() {
 
 void PrepareFileAccess() {
   if (!fileAccess.InitializeFileAccess(false, true)) {
+    // The recorder's own text, leading blank included: keep it so.
     std::cerr << " cannot proceed without fileAccess initialized" << std::endl;
   }
 }

@@ -13,13 +13,7 @@ bool requestFailureReported = false;
 
 void NoteFailure() { anyFailure = true; }
 
-bool OutputIsWritable() {
-  if (!StandardOutputFailed()) return true;
-  NoteFailure();
-  return false;
-}
-
-bool IsAnswered(const LinxIpc& endpoint, const std::string& what) {
+bool NoteIfUnanswered(const LinxIpc& endpoint, const std::string& what) {
   if (endpoint.IsConnected()) return true;
   NoteFailure();
   if (!requestFailureReported) {
@@ -31,8 +25,9 @@ bool IsAnswered(const LinxIpc& endpoint, const std::string& what) {
   return false;
 }
 
-void CheckQuery(const LinxIpc& endpoint, int result, const std::string& sql) {
-  if (IsAnswered(endpoint, sql) && result != 0) NoteFailure();
+void NoteIfQueryFailed(const LinxIpc& endpoint, int result,
+                       const std::string& sql) {
+  if (NoteIfUnanswered(endpoint, sql) && result != 0) NoteFailure();
 }
 
 int ExitStatus(int status, bool catalogueOpened) {

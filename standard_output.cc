@@ -96,4 +96,4 @@ void InstallStandardOutput() {
   std::cout.rdbuf(buffer);
 }
 
-bool StandardOutputFailed() { return outputFailed; }
+bool OutputIsWritable() { return !outputFailed; }

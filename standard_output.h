@@ -8,10 +8,11 @@
 // from being reused, so that nothing of ours ever lands in another file.
 void InstallStandardOutput();
 
-// True once a write to stdout has failed; the first failure wrote "db:
-// write error: " and the write's own error text on stderr. A broken pipe
-// never returns: it ends the process by SIGPIPE, whatever the parent left
-// of SIGPIPE's action or mask.
-bool StandardOutputFailed();
+// False once a write to stdout has failed: actions stop at their next row
+// or page, and no further option runs. The failed write itself wrote "db:
+// write error: " and its own error text on stderr, once; a broken pipe
+// never returns from the write but ends the process by SIGPIPE, whatever
+// the parent left of SIGPIPE's action or mask.
+bool OutputIsWritable();
 
 #endif  // DB_STANDARD_OUTPUT_H_

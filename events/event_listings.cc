@@ -9,9 +9,10 @@
 #include "access/sql_statement.h"
 #include "access/stream_db.h"
 #include "access/stream_mgr_api.h"
-#include "db.h"
 #include "events/event_table.h"
+#include "program_state.h"
 #include "run_status.h"
+#include "standard_output.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ void DisplayEventList(const StreamMgrApi::EventRecordListMessage& list,
 // Asks StreamMgr for the events that `sql` selects.
 void FetchEvents(const std::string& sql,
                  StreamMgrApi::EventRecordListMessage* list) {
-  CheckQuery(
+  NoteIfQueryFailed(
       ipc,
       StreamMgrApi::GetEventsFromSqlStatement(ipc, sql, *list, kQueryTimeoutMs),
       sql);
@@ -83,10 +84,10 @@ const char kNullFieldsCount[] =
 unsigned int CountNullFieldRows() {
   unsigned int count = 0;
   if (streamMgrRunning) {
-    CheckQuery(ipc,
-               StreamMgrApi::GetCountFromSqlStatement(ipc, kNullFieldsCount,
-                                                      count, kQueryTimeoutMs),
-               kNullFieldsCount);
+    NoteIfQueryFailed(ipc,
+                      StreamMgrApi::GetCountFromSqlStatement(
+                          ipc, kNullFieldsCount, count, kQueryTimeoutMs),
+                      kNullFieldsCount);
     return count;
   }
   SQLStatement statement(db, kNullFieldsCount);
@@ -97,6 +98,7 @@ unsigned int CountNullFieldRows() {
     count = static_cast<unsigned int>(sqlite3_column_int(statement.stmt, 0));
   } else {
     // After a failed prepare this continues the statement's own report.
+    // The recorder's own text, though nothing here is a file: keep it so.
     std::cerr << ": error getting file stats" << std::endl;
     NoteFailure();
   }

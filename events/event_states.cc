@@ -7,6 +7,7 @@ const char* EventStateToStr(StreamMgrApi::EventState state) {
     case StreamMgrApi::RecordCmpl:
       return "RecordCmpl";
     case StreamMgrApi::Transfered:
+      // The recorder's own spelling, as scripts read it: keep it so.
       return "Transfered";
     case StreamMgrApi::Recording:
       return "Recording ";

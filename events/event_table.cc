@@ -9,9 +9,9 @@
 #include "access/config_mp_client.h"
 #include "access/local_time.h"
 #include "access/log_client.h"
-#include "db.h"
 #include "events/event_metadata.h"
 #include "events/event_states.h"
+#include "program_state.h"
 #include "run_status.h"
 
 namespace {
@@ -65,7 +65,7 @@ double AskHoursTillReExport(int32_t exportTime) {
   const int result = settingsClient.GetVideoRecordingSettings(settings);
   // Without StreamMgr the endpoint was never connected, and nothing was
   // asked of it.
-  if (streamMgrRunning) IsAnswered(ipc, "video recording settings");
+  if (streamMgrRunning) NoteIfUnanswered(ipc, "video recording settings");
   if (result == 0) {
     return HoursTillReExport(settings.reExportHours, exportTime,
                              static_cast<int64_t>(time(nullptr)));

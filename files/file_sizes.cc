@@ -10,7 +10,8 @@ void LoadFileSizes(
     const std::function<void(int number, int size)>& initializeFileSize) {
   SQLStatement statement(catalogue, "select number, size from streamfiles");
   if (statement.rc != SQLITE_OK) {
-    // Continues the statement's own report on the same line.
+    // Continues the statement's own report on the same line. The recorder's
+    // own text, its two parts run together without a blank: keep it so.
     std::cerr << "main"
               << "unable to access database" << std::endl;
     return;
@@ -20,6 +21,7 @@ void LoadFileSizes(
                        sqlite3_column_int(statement.stmt, 1));
   }
   if (statement.rc != SQLITE_DONE) {
+    // The recorder's own text, colons and all: keep it so.
     std::cerr << "main"
               << ":Error initializing file sizes from the database:"
               << std::endl;

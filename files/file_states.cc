@@ -5,6 +5,7 @@ const char* FileStateToStr(StreamMgrApi::StreamFileState state) {
     case StreamMgrApi::Free:
       return "Free    ";
     case StreamMgrApi::Allocatd:
+      // The recorder's own spelling, cut to the column: keep it so.
       return "Allocatd";
     case StreamMgrApi::UsedFree:
       return "UsedFree";

@@ -10,10 +10,11 @@
 #include "access/sql_statement.h"
 #include "access/stream_db.h"
 #include "access/stream_file_access.h"
-#include "db.h"
 #include "files/file_states.h"
 #include "files/selection_clause.h"
+#include "program_state.h"
 #include "run_status.h"
+#include "standard_output.h"
 
 namespace {
 
@@ -99,7 +100,7 @@ void TakeLiveSize(StreamMgrApi::StreamfileRecordItem* file) {
 uint32_t CountOverIpc(const std::string& where) {
   const std::string sql = "select count(*) from streamfiles where" + where;
   unsigned int count = 0;
-  CheckQuery(
+  NoteIfQueryFailed(
       ipc,
       StreamMgrApi::GetCountFromSqlStatement(ipc, sql, count, kIpcTimeoutMs),
       sql);
@@ -110,7 +111,7 @@ uint32_t CountOverIpc(const std::string& where) {
 // freed before the caller asks for the next.
 void PrintFilesOverIpc(const std::string& sql) {
   StreamMgrApi::StreamfileRecordListMessage list;
-  CheckQuery(
+  NoteIfQueryFailed(
       ipc,
       StreamMgrApi::GetFilesFromSqlStatement(ipc, sql, list, kIpcTimeoutMs),
       sql);

@@ -13,8 +13,9 @@
 #include "access/outside_command.h"
 #include "access/sql_statement.h"
 #include "access/stream_mgr_api.h"
-#include "db.h"
+#include "program_state.h"
 #include "run_status.h"
+#include "standard_output.h"
 
 namespace {
 
@@ -67,7 +68,7 @@ void ReleaseEndingSignals() {
 uint32_t StreamFileCount() {
   unsigned int count = 0;
   if (streamMgrRunning) {
-    CheckQuery(
+    NoteIfQueryFailed(
         ipc,
         StreamMgrApi::GetCountFromSqlStatement(ipc, kCountSql, count, 60000),
         kCountSql);

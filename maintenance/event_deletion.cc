@@ -10,7 +10,7 @@
 #include "access/sql_quote.h"
 #include "access/sql_statement.h"
 #include "access/stream_mgr_api.h"
-#include "db.h"
+#include "program_state.h"
 #include "run_status.h"
 
 namespace {
@@ -26,7 +26,7 @@ std::string DeletedEventsToStr(uint32_t count, const std::string& id) {
 // The events that StreamMgr finds for `sql`.
 void FetchEvents(const std::string& sql,
                  StreamMgrApi::EventRecordListMessage* list) {
-  CheckQuery(
+  NoteIfQueryFailed(
       ipc, StreamMgrApi::GetEventsFromSqlStatement(ipc, sql, *list, kTimeoutMs),
       sql);
 }
@@ -38,7 +38,7 @@ uint32_t DeleteEachEvent(
   uint32_t deleted = 0;
   for (const StreamMgrApi::EventRecordItem& event : events) {
     const bool done = StreamMgrApi::DeleteEvent(event.reid.value, ipc);
-    IsAnswered(ipc, "delete " + event.reid.value);
+    NoteIfUnanswered(ipc, "delete " + event.reid.value);
     if (done) {
       ++deleted;
     } else {

@@ -13,9 +13,10 @@
 #include "access/sql_statement.h"
 #include "access/stream_db.h"
 #include "access/stream_mgr_api.h"
-#include "db.h"
 #include "events/event_metadata.h"
+#include "program_state.h"
 #include "run_status.h"
+#include "standard_output.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ void AddToGroups(const EventRecordItem& event, EventGroups* groups) {
 
 EventGroups GroupsFromStreamMgr() {
   StreamMgrApi::EventRecordListMessage list;
-  CheckQuery(
+  NoteIfQueryFailed(
       ipc,
       StreamMgrApi::GetEventsFromSqlStatement(ipc, kEventsSql, list, 60000),
       kEventsSql);

@@ -11,8 +11,9 @@
 #include "access/sql_quote.h"
 #include "access/sql_statement.h"
 #include "access/stream_mgr_api.h"
-#include "db.h"
+#include "program_state.h"
 #include "run_status.h"
+#include "standard_output.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ uint32_t TableRowCount(const std::string& name) {
   const std::string sql = "select count(*) from " + QuotedSqlIdentifier(name);
   unsigned int count = 0;
   if (streamMgrRunning) {
-    CheckQuery(
+    NoteIfQueryFailed(
         ipc,
         StreamMgrApi::GetCountFromSqlStatement(ipc, sql, count, kTimeoutMs),
         sql);

@@ -1,12 +1,13 @@
-#ifndef DB_DB_H_
-#define DB_DB_H_
+#ifndef DB_PROGRAM_STATE_H_
+#define DB_PROGRAM_STATE_H_
 
 #include <sqlite3.h>
 
 #include "access/linx_ipc.h"
 #include "access/stream_file_access.h"
 
-// Program-wide state, set up once at start-up and kept for the whole run.
+// Program-wide state, set up once by start-up in db.cc and kept for the
+// whole run.
 
 // The catalogue /mnt/hd/streammgr/stream.db; exported under this name, since
 // the stream database library reads through it. Never closed.
@@ -20,4 +21,4 @@ extern bool streamMgrRunning;
 extern LinxIpc ipc;
 extern StreamFileAccess fileAccess;
 
-#endif  // DB_DB_H_
+#endif  // DB_PROGRAM_STATE_H_
