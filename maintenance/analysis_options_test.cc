@@ -56,11 +56,8 @@ TEST(AnalysisOptionsTest, LongArgumentsAreReadInLinearTime) {
   AnalysisOptions options;
   const auto start = std::chrono::steady_clock::now();
   EXPECT_FALSE(ProcessAnalysisOptions(&argument, &options));
-  const std::chrono::duration<double> took =
-      std::chrono::steady_clock::now() - start;
-  EXPECT_LT(took.count(), 2.0);
-  EXPECT_EQ("x7", argument);
-  EXPECT_EQ(12u, options.maxPartSizeGB);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EXPECT_EQ("x7|12", argument + "|" + std::to_string(options.maxPartSizeGB));
 }
 
 }  // namespace
