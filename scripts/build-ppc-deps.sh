@@ -94,8 +94,9 @@ fetch_sources() {
 
 # Debian's CFLAGS from the package's rules, without the extensions and
 # interfaces that neither db nor a catalogue shared with the recorder's
-# daemon uses, then the threading and omissions of README's table "SQLite
-# in the recorder's build", and the HAVE_ macros that configure would find.
+# daemon uses, then the threading and omissions of the table "SQLite in the
+# recorder's build" in docs/recorder-build.md, and the HAVE_ macros that
+# configure would find.
 sqlite_options() {
   options=$(sed -n '/^export CFLAGS +=/,/[^\\]$/p' "$1/debian/rules" |
     tr ' \t\\' '\n\n\n' | grep '^-DSQLITE_' |

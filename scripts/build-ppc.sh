@@ -13,8 +13,5 @@ scripts/install-deps.sh g++-powerpc-linux-gnu qemu-user dpkg-dev tcl \
   build-essential cmake pkg-config
 
 scripts/build-ppc-deps.sh "$build"
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=MinSizeRel \
-  -DCMAKE_TOOLCHAIN_FILE="$top/cmake/powerpc-linux-gnu.cmake" \
-  -DCMAKE_PREFIX_PATH="$build/deps" -DCMAKE_FIND_ROOT_PATH="$build/deps" \
-  > /dev/null
+cmake --preset ppc > /dev/null
 cmake --build "$build" -j"$(nproc)"

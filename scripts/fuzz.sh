@@ -22,12 +22,7 @@ build="build-fuzz"
 targets="file_options_fuzzer analysis_options_fuzzer event_metadata_fuzzer
   metadata_scan_fuzzer wire_fuzzer"
 
-sanitizers="-fsanitize=address,undefined -fno-sanitize-recover=all"
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDB_FUZZ=ON \
-  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link $sanitizers" \
-  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link $sanitizers" \
-  -DCMAKE_EXE_LINKER_FLAGS="$sanitizers" > /dev/null
+cmake --preset fuzz > /dev/null
 # shellcheck disable=SC2086
 cmake --build "$build" -j"$(nproc)" --target $targets
 

@@ -4,6 +4,6 @@
 set -eu
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+cmake --preset native > /dev/null
 cmake --build build -j"$(nproc)"
 exec scripts/demo.sh

@@ -6,12 +6,12 @@
 set -eu
 cd "$(dirname "$0")/.."
 build=$(pwd)/build-package
+# Where the package preset looks for the platform.
 prefix=$build/prefix
 
 rm -rf "$prefix"
 cmake --install build --prefix "$prefix" > /dev/null
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DDB_PLATFORM_PREFIX="$prefix" > /dev/null
+cmake --preset package > /dev/null
 # The suite builds the stand-in daemon and with it the in-tree client
 # library (a run before this one may have left it); db alone must not need
 # that library.

@@ -10,7 +10,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+cmake --preset native > /dev/null
 cmake --build build -j"$(nproc)"
 echo "== native suite (build/)"
 native=passed
@@ -25,8 +25,7 @@ echo "== PowerPC suite under qemu-ppc (build-ppc/)"
 ppc=passed
 (cd build-ppc && ctest -j"$(nproc)" --output-on-failure) || ppc=failed
 
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDB_SANITIZE=ON \
-  > /dev/null
+cmake --preset asan > /dev/null
 cmake --build build-asan -j"$(nproc)"
 echo "== sanitizer suite, ASan and UBSan (build-asan/)"
 sanitized=passed

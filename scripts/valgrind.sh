@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 scripts/install-deps.sh
 scripts/install-deps.sh valgrind
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+cmake --preset native -B "$build" > /dev/null
 cmake --build "$build" -j"$(nproc)"
 logs=$(cd "$build" && pwd)/valgrind
 rm -rf "$logs"
