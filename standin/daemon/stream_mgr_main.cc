@@ -92,6 +92,7 @@ bool ServeOne(Server* server, int fd) {
   const ServiceOptions& options = server->options;
   if (options.dieAfter != 0 && server->requests >= options.dieAfter) _exit(1);
   if (options.stallAfter != 0 && server->requests >= options.stallAfter) {
+    LogRequest(server->logFd, StallLogLine(request));
     return true;
   }
   return SendFrame(fd, AnswerRequest(options, db, request), NowMs() + 60000);

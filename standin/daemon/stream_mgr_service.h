@@ -26,4 +26,8 @@ std::string AnswerRequest(const ServiceOptions& options, sqlite3* catalogue,
 // Empty for a frame that is not a request.
 std::string RequestLogLine(const std::string& request);
 
+// The line that follows it when the request is left unanswered: "stalled",
+// a tab, and how many milliseconds the client said it would wait.
+std::string StallLogLine(const std::string& request);
+
 #endif  // DB_STANDIN_DAEMON_STREAM_MGR_SERVICE_H_
