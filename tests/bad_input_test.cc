@@ -13,17 +13,12 @@
 #include <ctime>
 #include <tuple>
 
-#include "tests/event_heads.h"
+#include "tests/listing_heads.h"
 #include "tests/sandbox.h"
 
 namespace {
 
 const std::string kGiBHeads = EventHeads(" GiB ");
-const std::string kFileHeads =
-    "\nNumber  Stream   State      Size        Start Time     StopTime  "
-    "Start Tick   Stop Tick  Prev  Next  Type  \n"
-    "======  ======  ========  ========  =================  ========  "
-    "==========  ==========  ====  ====  ====  \n";
 
 // The row of an event whose columns but reid read as 0 or empty, with the
 // cells Stg and size `stagedAndSize`; `after` follows the hours cell.
@@ -85,7 +80,7 @@ TEST_F(BadInputTest, DamagedOrLockedCatalogueFailsEveryStatementUntouched) {
     RunResult run =
         RunDb(sandbox_, {"-e", "-f", "*", "-d", "x", "--deleteall"});
     sqlite3_close(other);
-    EXPECT_EQ(kGiBHeads + kFileHeads + "\n0 items\n\n", run.out) << code;
+    EXPECT_EQ(kGiBHeads + kFilesHeads + "\n0 items\n\n", run.out) << code;
     EXPECT_EQ(
         "unable to prepare: select number, size from streamfilesmainunable to "
         "access database\nunable to prepare: select * from events"
@@ -147,7 +142,7 @@ TEST_F(BadInputTest, OddColumnValuesShowAsLow32BitsOrZero) {
   std::string events = kGiBHeads +
                        ZeroRow("S", "  N  0.000", std::string(22, ' ') + "\n") +
                        ZeroRow(""),
-              files = kFileHeads;
+              files = kFilesHeads;
   for (const auto& [value, eventTimes, fileTimes, n] : cases) {
     char row[400];
     snprintf(row, sizeof(row),

@@ -1,29 +1,41 @@
 // A StreamMgr that dies or stops answering must never hang db: a broken or
-// silent connection fails its request, and every later one at once.
+// silent connection fails its request, and every later one at once. A query
+// answered as failed fails the run too.
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 
-#include "tests/event_heads.h"
+#include "tests/listing_heads.h"
 #include "tests/sandbox.h"
 
 namespace {
 
 const std::string kInventoryHeader =
     "\nTable Name    Entries\n============  =======\n";
+// The inventory when no count was answered.
+const std::string kNothingCounted =
+    kInventoryHeader +
+    "events             0\neventanswers       0\nstreamfiles        0\n"
+    "status             0\n\n";
 
 class IpcTest : public SandboxTest {
  protected:
-  // Runs db with its catalogue of two events against a StreamMgr that
-  // fails after `requests` requests in the way `fault` names; the stand-in
-  // client in db waits one second at most for a reply. milliseconds_ is how
-  // long the run took, requests_ what db asked.
-  RunResult Run(const std::vector<std::string>& args, const char* fault,
-                const char* requests) {
+  void SetUp() override {
     CreateCatalogue(sandbox_, "INSERT INTO events (reid) VALUES ('a'), ('b');");
+  }
+
+  // Runs db with its catalogue of two events against a StreamMgr that fails
+  // in the way `fault` names; the stand-in client in db waits one second at
+  // most for a reply. milliseconds_ is how long the run took, requests_
+  // what db asked.
+  RunResult Run(const std::vector<std::string>& args,
+                const std::vector<std::string>& fault) {
     const std::string log = sandbox_.dir + "/requests";
-    RunOptions options{true, {"--request-log", log, fault, requests}};
+    WriteFile(log, "");
+    RunOptions options{true, {"--request-log", log}};
+    options.daemonArgs.insert(options.daemonArgs.end(), fault.begin(),
+                              fault.end());
     options.clientMaxWaitMs = 1000;
     const auto start = std::chrono::steady_clock::now();
     RunResult run = RunDb(sandbox_, args, options);
@@ -41,7 +53,7 @@ class IpcTest : public SandboxTest {
 TEST_F(IpcTest, DaemonDyingMidRunFailsEveryLaterRequestAtOnce) {
   const std::string deadCounts =
       "streamfiles        0\nstatus             0\n\n";
-  RunResult run = Run({"-t", "-t"}, "--die-after", "2");
+  RunResult run = Run({"-t", "-t"}, {"--die-after", "2"});
   EXPECT_EQ(kInventoryHeader + "events             2\neventanswers       0\n" +
                 deadCounts + kInventoryHeader +
                 "events             0\neventanswers       0\n" + deadCounts,
@@ -60,10 +72,9 @@ TEST_F(IpcTest, DaemonDyingMidRunFailsEveryLaterRequestAtOnce) {
 // the stand-in client cuts to one. What the listings show is what no answer
 // looks like; the failure is said once, and the run fails.
 TEST_F(IpcTest, StalledDaemonCostsTheRunOneTimeoutAndFailsIt) {
-  RunResult run = Run({"-d", "a", "-e", "-r", "b", "-t"}, "--stall-after", "1");
-  EXPECT_EQ(EventHeads(" GiB ") + "\nNOT FOUND: b\n\n" + kInventoryHeader +
-                "events             0\neventanswers       0\n"
-                "streamfiles        0\nstatus             0\n\n",
+  RunResult run =
+      Run({"-d", "a", "-e", "-r", "b", "-t"}, {"--stall-after", "1"});
+  EXPECT_EQ(EventHeads(" GiB ") + "\nNOT FOUND: b\n\n" + kNothingCounted,
             run.out);
   EXPECT_EQ(
       "StreamMgr request failed: select * from events where reid='a' or "
@@ -78,6 +89,34 @@ TEST_F(IpcTest, StalledDaemonCostsTheRunOneTimeoutAndFailsIt) {
             QueryCatalogue(sandbox_, "select reid from events order by rowid"));
   EXPECT_GE(milliseconds_, 1000);
   EXPECT_LT(milliseconds_, 10000);
+}
+
+// An answer that says the query failed shows as an empty one, unreported,
+// in each action that asks a query, and fails the run.
+TEST_F(IpcTest, QueryAnsweredAsFailedFailsTheRunInEveryAction) {
+  const std::string noEvents = EventHeads(" GiB ");
+  const struct {
+    std::vector<std::string> args;
+    std::string out;
+    const char* err;
+  } kCases[] = {
+      {{"-e"}, noEvents, ""},
+      {{"-r", "a"}, "\nNOT FOUND: a\n\n", ""},
+      {{"-p"}, noEvents, ""},
+      {{"-u"}, noEvents, ""},
+      {{"-f", "*"}, kFilesHeads + std::string("\n0 items\n\n"), ""},
+      {{"-t"}, kNothingCounted, ""},
+      {{"-a", "s"}, "\n", ""},
+      {{"-a", "d"}, "File count = 0\n\n", ""},
+      {{"-d", "a"}, "", "  Event or groupId not found: a\n"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    RunResult run = Run(c.args, {"--fail-queries"});
+    EXPECT_EQ(c.out, run.out);
+    EXPECT_EQ(c.err, run.err);
+    EXPECT_EQ(1, run.status);
+  }
 }
 
 }  // namespace

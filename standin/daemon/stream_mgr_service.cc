@@ -92,6 +92,9 @@ std::string AnswerRequest(const ServiceOptions& options, sqlite3* catalogue,
   uint32_t waitMs = 0;
   std::string text;
   if (!ReadRequest(request, &kind, &waitMs, &text)) return Failed();
+  const bool isQuery =
+      kind == wire::kEvents || kind == wire::kFiles || kind == wire::kCount;
+  if (options.failQueries && isQuery) return Failed();
   switch (kind) {
     case wire::kEvents:
       return AnswerRecords(catalogue, text,

@@ -11,6 +11,8 @@
 struct ServiceOptions {
   unsigned reExportHours = 24;
   bool settingsFail = false;
+  // Every events, files and count query is answered as failed.
+  bool failQueries = false;
   std::set<std::string> refusedDeletes;
   std::string requestLogPath;
   unsigned dieAfter = 0;    // 0: never
