@@ -13,17 +13,12 @@
 #include <ctime>
 #include <tuple>
 
-#include "tests/event_heads.h"
+#include "tests/listing_heads.h"
 #include "tests/sandbox.h"
 
 namespace {
 
 const std::string kGiBHeads = EventHeads(" GiB ");
-const std::string kFileHeads =
-    "\nNumber  Stream   State      Size        Start Time     StopTime  "
-    "Start Tick   Stop Tick  Prev  Next  Type  \n"
-    "======  ======  ========  ========  =================  ========  "
-    "==========  ==========  ====  ====  ====  \n";
 
 // The row of an event whose columns but reid read as 0 or empty, with the
 // cells Stg and size `stagedAndSize`; `after` follows the hours cell.
@@ -85,7 +80,7 @@ TEST_F(BadInputTest, DamagedOrLockedCatalogueFailsEveryStatementUntouched) {
     RunResult run =
         RunDb(sandbox_, {"-e", "-f", "*", "-d", "x", "--deleteall"});
     sqlite3_close(other);
-    EXPECT_EQ(kGiBHeads + kFileHeads + "\n0 items\n\n", run.out) << code;
+    EXPECT_EQ(kGiBHeads + kFilesHeads + "\n0 items\n\n", run.out) << code;
     EXPECT_EQ(
         "unable to prepare: select number, size from streamfilesmainunable to "
         "access database\nunable to prepare: select * from events"
@@ -119,6 +114,67 @@ TEST_F(BadInputTest, CatalogueInAnotherWriteTransactionDeletesNothing) {
   EXPECT_EQ("a\nb\n", EventsLeft());
 }
 
+// Statements that prepare but fail on a step, on the direct path: abs() of
+// the lowest integer overflows in a view, a table's root is an index's page,
+// another process locks the catalogue after start-up. Each listing and
+// count that fails says what it says today and fails the run.
+TEST_F(BadInputTest, StepFailureInEachListingAndCountFailsTheRun) {
+  const std::string lowest = "-9223372036854775808";
+  // `table` renamed kept, and in its place a view of kept's `columns`.
+  auto view = [](const std::string& table, const std::string& columns) {
+    return "alter table " + table + " rename to kept; create view " + table +
+           " as select " + columns + " from kept; insert into kept";
+  };
+  const std::string sizes = view("streamfiles", "number, abs(size) as size") +
+                            "(number, size) values (1, " + lowest + ");";
+  const std::string events =
+      view("events", "*, abs(bg)") + "(reid, bg) values ('x', " + lowest + ");";
+  // The count of -f s0l reads every file, its listing only the first 20 by
+  // start tick, before the file whose stream overflows.
+  const std::string streams =
+      view("streamfiles",
+           "number, abs(stream) as stream, state, starttick, stoptick, "
+           "starttime, stoptime, previous, next, size, type") +
+      "(number, stream, starttick) with recursive n(i) as (select 1 union "
+      "all select i + 1 from n where i < 21) select i, iif(i < 21, 0, " +
+      lowest + "), i from n;";
+  const std::string brokenTable =
+      "create table broken(x); pragma writable_schema = on; update "
+      "sqlite_master set rootpage = (select rootpage from sqlite_master where "
+      "name = 'events_groupId') where name = 'broken';";
+  // The fake sql of -s holds the lock on, in the background, from when
+  // another reader sees it.
+  const std::string path = "/mnt/hd/streammgr/stream.db ";
+  const std::string lockAfterStartUp =
+      "sqlite3 " + path + "'begin exclusive' '.system sleep 2' >/dev/null " +
+      "2>&1 &\nfor n in $(seq 500); do sqlite3 " + path +
+      "'select count(*) from status' >/dev/null 2>&1 || break; sleep 0.01; "
+      "done";
+  const struct {
+    std::vector<std::string> args;
+    std::string catalogue;
+    const char* err;
+    std::string sql = "";  // the fake's body
+  } kCases[] = {
+      {{"-h"},
+       sizes,
+       "main:Error initializing file sizes from the database:\n"},
+      {{"-e"}, events, "stmt Error: "},
+      {{"-f", "s0l"}, streams, ""},
+      {{"-t"}, brokenTable, ""},
+      {{"-s", "-t"}, "", "stmt Error: ", lockAfterStartUp},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    std::remove(CataloguePath().c_str());
+    CreateCatalogue(sandbox_, c.catalogue);
+    FakeCommand(sandbox_, "sql", c.sql);
+    RunResult run = RunDb(sandbox_, c.args);
+    EXPECT_EQ(c.err, run.err);
+    EXPECT_EQ(1, run.status);
+  }
+}
+
 // Every numeric column at and past the 32-bit limits shows its low 32 bits;
 // event times are signed, those of files unsigned. NULLs read as 0 or
 // empty, the rows print, and the warning follows them.
@@ -147,7 +203,7 @@ TEST_F(BadInputTest, OddColumnValuesShowAsLow32BitsOrZero) {
   std::string events = kGiBHeads +
                        ZeroRow("S", "  N  0.000", std::string(22, ' ') + "\n") +
                        ZeroRow(""),
-              files = kFileHeads;
+              files = kFilesHeads;
   for (const auto& [value, eventTimes, fileTimes, n] : cases) {
     char row[400];
     snprintf(row, sizeof(row),

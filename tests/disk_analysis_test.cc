@@ -66,8 +66,9 @@ TEST_F(DiskAnalysisTest, ChecksOneFileAtATimeInOrderByEitherPath) {
   }
 }
 
-// A tool that is missing or cannot be executed must never make a file
-// pass, and fails the run.
+// A tool that is missing, cannot be executed or ends as the shell does
+// when it cannot run one (126) must never make a file pass, and fails the
+// run.
 TEST_F(DiskAnalysisTest, ToolThatCannotRunFailsTheFileAndTheRun) {
   CreateCatalogue(sandbox_, "INSERT INTO streamfiles (number) VALUES (1);");
   const std::string pass =
@@ -75,23 +76,30 @@ TEST_F(DiskAnalysisTest, ToolThatCannotRunFailsTheFileAndTheRun) {
       "checking...";
   const struct {
     const char* tool;
-    bool remove;
-    const char* out;
+    const char* body;  // null: no tool at all
+    mode_t mode;
   } kCases[] = {
-      {"filePes", true, "FAIL: filePes could not be run\n\n"},
-      {"filePes", false, "FAIL: filePes could not be run\n\n"},
-      {"StreamMgrCli", false, "FAIL: StreamMgrCli could not be run\n\n"}};
+      {"filePes", nullptr, 0},
+      {"filePes", "exit 0", 0644},
+      {"filePes", "exit 126", 0755},
+      {"StreamMgrCli", "exit 0", 0644},
+      {"StreamMgrCli", "exit 126", 0755},
+  };
   for (const auto& c : kCases) {
-    SCOPED_TRACE(std::string(c.tool) + (c.remove ? " missing" : " not run"));
+    SCOPED_TRACE(std::string(c.tool) + " " + (c.body ? c.body : "missing"));
     FakeCommand(sandbox_, "StreamMgrCli", "echo 'copied: /mnt/hd/1.ts'");
     FakeCommand(sandbox_, "filePes", "exit 0");
     const std::string tool = sandbox_.bin + "/" + c.tool;
-    ASSERT_EQ(0, c.remove ? unlink(tool.c_str()) : chmod(tool.c_str(), 0644));
+    unlink(tool.c_str());
+    if (c.body != nullptr) {
+      FakeCommand(sandbox_, c.tool, c.body);
+      chmod(tool.c_str(), c.mode);
+    }
     RunResult run = RunDb(sandbox_, {"-a", "d"});
     EXPECT_EQ(std::string(c.tool) == "filePes"
-                  ? pass + c.out
-                  : "File count = 1\n Checking 1.ts:  extracting..." +
-                        std::string(c.out),
+                  ? pass + "FAIL: filePes could not be run\n\n"
+                  : "File count = 1\n Checking 1.ts:  extracting...FAIL: "
+                    "StreamMgrCli could not be run\n\n",
               run.out);
     EXPECT_EQ(1, run.status);
   }

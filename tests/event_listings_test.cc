@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <regex>
 
-#include "tests/event_heads.h"
+#include "tests/listing_heads.h"
 #include "tests/sandbox.h"
 
 namespace {

@@ -5,15 +5,10 @@
 
 #include <cstdio>
 
+#include "tests/listing_heads.h"
 #include "tests/sandbox.h"
 
 namespace {
-
-const char kHeader[] =
-    "\nNumber  Stream   State      Size        Start Time     StopTime  "
-    "Start Tick   Stop Tick  Prev  Next  Type  \n"
-    "======  ======  ========  ========  =================  ========  "
-    "==========  ==========  ====  ====  ====  \n";
 
 // The printed row of a file from 01/02/70 00:00:00 to 01:00:00 (86400 to
 // 90000; the sandbox runs in UTC) with stop tick 2000, no previous or next
@@ -44,7 +39,7 @@ std::string Requests(const std::string& where, std::vector<int> offsets = {}) {
 // The listing of files `first` to `last`, as the paging case makes them on
 // `stream`, then the count line of `count`.
 std::string Listing(int first, int last, int stream, int count) {
-  std::string listing = kHeader;
+  std::string listing = kFilesHeads;
   for (int i = first; i <= last; ++i) listing += Row(i, stream, "UsedFree", i);
   return listing + "\n" + std::to_string(count) + " items\n\n";
 }
@@ -86,8 +81,8 @@ TEST_F(FilesListingTest, WorkedExamplesOddValuesAndNoMatchOnBothPaths) {
     SCOPED_TRACE(argument);
     RunResult direct = RunDb(sandbox_, {"-f", argument});
     RunResult viaIpc = RunOverIpc({"--files", argument});
-    EXPECT_EQ(kHeader + rows, direct.out);
-    EXPECT_EQ(kHeader + (remote.empty() ? rows : remote), viaIpc.out);
+    EXPECT_EQ(kFilesHeads + rows, direct.out);
+    EXPECT_EQ(kFilesHeads + (remote.empty() ? rows : remote), viaIpc.out);
     EXPECT_EQ(Requests(where), requests_);
     EXPECT_EQ("", direct.err + viaIpc.err);
   };

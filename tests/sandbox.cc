@@ -99,6 +99,10 @@ std::string RunScript(const Sandbox& sandbox,
            << "printf '#!/bin/sh\\necho %s\\n' $daemon > " << dir
            << "/bin/pidof && chmod +x " << dir << "/bin/pidof\n";
   }
+  if (options.clientMaxWaitMs > 0) {
+    script << "export STANDIN_CLIENT_MAX_WAIT_MS=" << options.clientMaxWaitMs
+           << "\n";
+  }
   std::string db = options.prefix + " " + CheckedCommand(DB_BINARY);
   for (const std::string& arg : args) db += " " + ShellQuoted(arg);
   db += " < /dev/null";

@@ -37,6 +37,9 @@ struct RunOptions {
   // file `signalWhenExists` (a path in the case's namespaces) exists.
   int signal = 0;
   std::string signalWhenExists = "";
+  // With a value, the stand-in client in db waits at most this long for a
+  // reply, whatever timeout db asked for.
+  int clientMaxWaitMs = 0;
 };
 
 struct RunResult {

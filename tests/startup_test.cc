@@ -86,8 +86,8 @@ class StartupTest : public ::testing::Test {
 
 // No streammgr directory, then the directory without the catalogue: db
 // alone never opens it; an option reports the open code as the exit status,
-// unless -h or an unknown option resets it. No empty catalogue is made, on
-// which StreamMgr would start.
+// unless -h or an unknown option resets it or stdout cannot be written
+// (1). No empty catalogue is made, on which StreamMgr would start.
 TEST_F(StartupTest, UsageAloneNeedsNoCatalogueAndOpenFailureIsTheStatus) {
   for (bool directory : {false, true}) {
     if (directory) mkdir((sandbox_.hd + "/streammgr").c_str(), 0755);
@@ -101,6 +101,12 @@ TEST_F(StartupTest, UsageAloneNeedsNoCatalogueAndOpenFailureIsTheStatus) {
                   "where type='table'",
               run.err);
     EXPECT_EQ(14, run.status);
+    RunOptions full;
+    full.stdoutFile = "/dev/full";
+    RunResult unwritten = RunDb(sandbox_, {"-t"}, full);
+    EXPECT_EQ(run.err + "db: write error: No space left on device\n",
+              unwritten.err);
+    EXPECT_EQ(1, unwritten.status);
     EXPECT_EQ(0, RunDb(sandbox_, {"-h", "-t"}).status);
     EXPECT_EQ(0, RunDb(sandbox_, {"-x", "-t"}).status);
     // The outside sql would create the catalogue: it is not started.

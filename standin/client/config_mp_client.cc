@@ -7,11 +7,13 @@ ConfigMPClient::ConfigMPClient(LinxIpc& ipc, int timeoutSeconds)
 
 int ConfigMPClient::GetVideoRecordingSettings(
     VideoRecordingSettings& settings) {
+  const int timeoutMs = timeoutSeconds_ * 1000;
   std::string request;
   wire::PutU8(wire::kSettings, &request);
+  wire::PutU32(timeoutMs > 0 ? timeoutMs : 0, &request);
   wire::PutString(std::string(), &request);
   std::string reply;
-  if (!ipc_.Exchange(request, &reply, timeoutSeconds_ * 1000)) return -1;
+  if (!ipc_.Exchange(request, &reply, timeoutMs)) return -1;
   wire::Reader reader = wire::ReaderOf(reply);
   uint8_t status = wire::kFailed;
   uint32_t hours = 0;

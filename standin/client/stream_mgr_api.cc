@@ -13,6 +13,7 @@ wire::Reader Ask(LinxIpc& ipc, wire::RequestKind kind, const std::string& text,
                  int timeoutMs, std::string* reply, int* result) {
   std::string request;
   wire::PutU8(kind, &request);
+  wire::PutU32(timeoutMs > 0 ? timeoutMs : 0, &request);
   wire::PutString(text, &request);
   if (!ipc.Exchange(request, reply, timeoutMs)) reply->clear();
   wire::Reader reader = wire::ReaderOf(*reply);

@@ -12,6 +12,8 @@
 // A frame is a 32-bit length followed by that many bytes.
 namespace wire {
 
+// A request is its kind, the milliseconds that the client waits for the
+// reply (so that the daemon can log what the caller asked), and its text.
 enum RequestKind : uint8_t {
   kEvents = 1,
   kFiles = 2,

@@ -29,8 +29,8 @@ void RequestStop(int) { stopRequested = 1; }
 
 void Usage() {
   std::cerr << "usage: StreamMgr [--reexport-hours N] [--settings-fail]"
-               " [--refuse-delete REID]... [--request-log FILE]"
-               " [--die-after N] [--stall-after N]\n";
+               " [--fail-queries] [--refuse-delete REID]..."
+               " [--request-log FILE] [--die-after N] [--stall-after N]\n";
 }
 
 bool ParseCount(const char* text, unsigned* value) {
@@ -51,6 +51,8 @@ bool ParseOptions(int argc, char** argv, ServiceOptions* options) {
     bool hasValue = i + 1 < argc;
     if (option == "--settings-fail") {
       options->settingsFail = true;
+    } else if (option == "--fail-queries") {
+      options->failQueries = true;
     } else if (option == "--reexport-hours" && hasValue) {
       if (!ParseCount(argv[++i], &options->reExportHours)) return false;
     } else if (option == "--refuse-delete" && hasValue) {
@@ -92,6 +94,7 @@ bool ServeOne(Server* server, int fd) {
   const ServiceOptions& options = server->options;
   if (options.dieAfter != 0 && server->requests >= options.dieAfter) _exit(1);
   if (options.stallAfter != 0 && server->requests >= options.stallAfter) {
+    LogRequest(server->logFd, StallLogLine(request));
     return true;
   }
   return SendFrame(fd, AnswerRequest(options, db, request), NowMs() + 60000);

@@ -7,10 +7,11 @@
 
 namespace {
 
-bool ReadRequest(const std::string& request, uint8_t* kind, std::string* text) {
+bool ReadRequest(const std::string& request, uint8_t* kind, uint32_t* waitMs,
+                 std::string* text) {
   wire::Reader reader = wire::ReaderOf(request);
-  return wire::GetU8(&reader, kind) && wire::GetString(&reader, text) &&
-         wire::AtEnd(reader);
+  return wire::GetU8(&reader, kind) && wire::GetU32(&reader, waitMs) &&
+         wire::GetString(&reader, text) && wire::AtEnd(reader);
 }
 
 std::string Failed() {
@@ -88,8 +89,12 @@ std::string AnswerSettings(const ServiceOptions& options) {
 std::string AnswerRequest(const ServiceOptions& options, sqlite3* catalogue,
                           const std::string& request) {
   uint8_t kind = 0;
+  uint32_t waitMs = 0;
   std::string text;
-  if (!ReadRequest(request, &kind, &text)) return Failed();
+  if (!ReadRequest(request, &kind, &waitMs, &text)) return Failed();
+  const bool isQuery =
+      kind == wire::kEvents || kind == wire::kFiles || kind == wire::kCount;
+  if (options.failQueries && isQuery) return Failed();
   switch (kind) {
     case wire::kEvents:
       return AnswerRecords(catalogue, text,
@@ -113,9 +118,18 @@ std::string AnswerRequest(const ServiceOptions& options, sqlite3* catalogue,
 
 std::string RequestLogLine(const std::string& request) {
   uint8_t kind = 0;
+  uint32_t waitMs = 0;
   std::string text;
-  if (!ReadRequest(request, &kind, &text)) return std::string();
+  if (!ReadRequest(request, &kind, &waitMs, &text)) return std::string();
   const char* names[] = {"", "events", "files", "count", "delete", "settings"};
   if (kind < wire::kEvents || kind > wire::kSettings) return std::string();
   return std::string(names[kind]) + "\t" + text + "\n";
+}
+
+std::string StallLogLine(const std::string& request) {
+  uint8_t kind = 0;
+  uint32_t waitMs = 0;
+  std::string text;
+  if (!ReadRequest(request, &kind, &waitMs, &text)) return std::string();
+  return "stalled\t" + std::to_string(waitMs) + "\n";
 }

@@ -11,6 +11,8 @@
 struct ServiceOptions {
   unsigned reExportHours = 24;
   bool settingsFail = false;
+  // Every events, files and count query is answered as failed.
+  bool failQueries = false;
   std::set<std::string> refusedDeletes;
   std::string requestLogPath;
   unsigned dieAfter = 0;    // 0: never
@@ -25,5 +27,9 @@ std::string AnswerRequest(const ServiceOptions& options, sqlite3* catalogue,
 // The line that the request log gets for a request: kind, a tab, the text.
 // Empty for a frame that is not a request.
 std::string RequestLogLine(const std::string& request);
+
+// The line that follows it when the request is left unanswered: "stalled",
+// a tab, and how many milliseconds the client said it would wait.
+std::string StallLogLine(const std::string& request);
 
 #endif  // DB_STANDIN_DAEMON_STREAM_MGR_SERVICE_H_

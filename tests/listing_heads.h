@@ -1,5 +1,5 @@
-#ifndef DB_TESTS_EVENT_HEADS_H_
-#define DB_TESTS_EVENT_HEADS_H_
+#ifndef DB_TESTS_LISTING_HEADS_H_
+#define DB_TESTS_LISTING_HEADS_H_
 
 #include <string>
 
@@ -17,4 +17,11 @@ inline std::string EventHeads(const std::string& size) {
          "  ====================  ====================  \n";
 }
 
-#endif  // DB_TESTS_EVENT_HEADS_H_
+// The empty line, header and rule that open the files listing.
+const char kFilesHeads[] =
+    "\nNumber  Stream   State      Size        Start Time     StopTime  "
+    "Start Tick   Stop Tick  Prev  Next  Type  \n"
+    "======  ======  ========  ========  =================  ========  "
+    "==========  ==========  ====  ====  ====  \n";
+
+#endif  // DB_TESTS_LISTING_HEADS_H_
