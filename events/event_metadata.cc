@@ -2,6 +2,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <tinyxml.h>
 #include <unistd.h>
@@ -15,13 +16,22 @@
 
 namespace {
 
-// Past these TinyXML would exhaust the stack (it recurses per level), take
-// hours (it checks each attribute against every earlier one) or too much
-// memory: natively a node takes 112 to 224 bytes and its long names and
-// texts more, so that 4 MiB of the smallest nodes would take over 300 MiB.
-// With 100,000 nodes db peaks at 41 MiB in the costliest shapes. Files in
-// the recorder's shape are read in one pass, without this limit.
+// Past these TinyXML would take hours (it checks each attribute against
+// every earlier one) or too much memory: natively a node takes 112 to 224
+// bytes and its long names and texts more, so that 4 MiB of the smallest
+// nodes would take over 300 MiB. With 100,000 nodes db peaks at 41 MiB in
+// the costliest shapes. Files in the recorder's shape are read in one pass,
+// without this limit.
 const XmlParseCost kMaxParseCost = {5000, 100, 100000};
+// TinyXML recurses once per level, to parse and again to destroy the
+// document: 5,000 levels take 1.1 MiB natively (0.7 MiB on the PowerPC),
+// more than a stack limited to 1 MiB holds. A text nested deeper than
+// kMaxDepthOnCallerStack is parsed on a thread whose stack, seven times
+// that, does not depend on the caller's limit. A shallower one, as usual,
+// takes at most 23 KiB of the caller's stack: a thread would cost more
+// than its parse.
+const size_t kMaxDepthOnCallerStack = 100;
+const size_t kParseStackBytes = 8 << 20;
 // Zero bytes after the text: TinyXML steps up to four bytes past the end
 // of a text that stops inside a UTF-8 sequence.
 const size_t kTextPadding = 8;
@@ -140,6 +150,31 @@ bool AddStreamBytes(const TiXmlElement& stream, XmlSizing* sizing) {
   return true;
 }
 
+// What SizeParsed reads and gives.
+struct ParseJob {
+  const char* text;
+  XmlSizing sizing;
+};
+
+// Parses and sizes the text of a ParseJob, then destroys the document.
+void* SizeParsed(void* parseJob) {
+  ParseJob* job = static_cast<ParseJob*>(parseJob);
+  TiXmlDocument document;
+  document.Parse(job->text, nullptr, TIXML_DEFAULT_ENCODING);
+  if (document.Error()) return nullptr;
+  job->sizing.loaded = true;
+  const TiXmlElement* stream = TiXmlHandle(&document)
+                                   .FirstChild("recording-event")
+                                   .FirstChild("video")
+                                   .FirstChild("streams")
+                                   .FirstChild("stream")
+                                   .ToElement();
+  for (; stream != nullptr; stream = stream->NextSiblingElement()) {
+    if (!AddStreamBytes(*stream, &job->sizing)) break;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 bool IsStaged(const std::string& basePath) {
@@ -178,24 +213,23 @@ XmlSizing SizeXmlText(const char* text) {
 }
 
 XmlSizing SizeXmlTextWithTinyXml(const char* text) {
-  XmlSizing sizing;
-  if (!IsWithin(MeasureXmlParse(text, kMaxParseCost), kMaxParseCost)) {
-    return sizing;
+  ParseJob job = {text, XmlSizing()};
+  const XmlParseCost cost = MeasureXmlParse(text, kMaxParseCost);
+  if (!IsWithin(cost, kMaxParseCost)) return job.sizing;
+  if (cost.depth <= kMaxDepthOnCallerStack) {
+    SizeParsed(&job);
+    return job.sizing;
   }
-  TiXmlDocument document;
-  document.Parse(text, nullptr, TIXML_DEFAULT_ENCODING);
-  if (document.Error()) return sizing;
-  sizing.loaded = true;
-  const TiXmlElement* stream = TiXmlHandle(&document)
-                                   .FirstChild("recording-event")
-                                   .FirstChild("video")
-                                   .FirstChild("streams")
-                                   .FirstChild("stream")
-                                   .ToElement();
-  for (; stream != nullptr; stream = stream->NextSiblingElement()) {
-    if (!AddStreamBytes(*stream, &sizing)) break;
+  // Without a thread of its own the text is not loaded, as one too deep.
+  pthread_attr_t attributes;
+  pthread_t thread;
+  if (pthread_attr_init(&attributes) != 0) return job.sizing;
+  if (pthread_attr_setstacksize(&attributes, kParseStackBytes) == 0 &&
+      pthread_create(&thread, &attributes, SizeParsed, &job) == 0) {
+    pthread_join(thread, nullptr);
   }
-  return sizing;
+  pthread_attr_destroy(&attributes);
+  return job.sizing;
 }
 
 int64_t SegmentBytes(int32_t startOffset, int32_t stopOffset) {

@@ -33,6 +33,8 @@ struct RunOptions {
   // file `signalWhenExists` (a path in the case's namespaces) exists.
   int signal = 0;
   std::string signalWhenExists = "";
+  // With a limit, db's stack may grow to this many KiB (`ulimit -s`).
+  int stackKiB = 0;
 };
 
 struct RunResult {
