@@ -16,12 +16,13 @@
 
 namespace {
 
-// Past these TinyXML would take hours (it checks each attribute against
-// every earlier one) or too much memory: natively a node takes 112 to 224
-// bytes and its long names and texts more, so that 4 MiB of the smallest
-// nodes would take over 300 MiB. With 100,000 nodes db peaks at 41 MiB in
-// the costliest shapes. Files in the recorder's shape are read in one pass,
-// without this limit.
+// Past these TinyXML would need more than the stack below holds with a
+// wide margin on every build (it recurses per level), take hours (it
+// checks each attribute against every earlier one) or too much memory:
+// natively a node takes 112 to 224 bytes and its long names and texts
+// more, so that 4 MiB of the smallest nodes would take over 300 MiB. With
+// 100,000 nodes db peaks at 41 MiB in the costliest shapes. Files in the
+// recorder's shape are read in one pass, without these limits.
 const XmlParseCost kMaxParseCost = {5000, 100, 100000};
 // TinyXML recurses once per level, to parse and again to destroy the
 // document: 5,000 levels take 1.1 MiB natively (0.7 MiB on the PowerPC),

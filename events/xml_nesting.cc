@@ -87,8 +87,9 @@ void EncodeUtf8(unsigned long code, char* bytes, int* length) {
   for (int i = *length - 1; i > 0; --i, code >>= 6) {
     bytes[i] = static_cast<char>((code | 0x80) & 0xbf);
   }
-  if (*length > 0)
+  if (*length > 0) {
     bytes[0] = static_cast<char>(code | kFirstByteMarks[*length]);
+  }
 }
 
 // A character reference, one of the five named entities, or a lone '&'

@@ -24,7 +24,7 @@ struct XmlParseCost {
 // end.
 XmlParseCost MeasureXmlParse(const char* text, const XmlParseCost& limits);
 
-// True when no part of `cost` passes its limit.
+// True when `cost` passes none of `limits`.
 bool IsWithin(const XmlParseCost& cost, const XmlParseCost& limits);
 
 #endif  // DB_EVENTS_XML_NESTING_H_
