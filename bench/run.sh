@@ -133,5 +133,5 @@ echo "The board's view: static PowerPC db and sqlite3 under qemu-ppc," \
 print_table "$boardResults" cpu
 
 echo
-echo "db peak resident KiB sizing the largest metadata it reads, just under" \
-  "4 MiB of segments (at most 80 MiB): $("$top/bench/metadata-memory.sh")"
+echo "db peak resident KiB sizing the largest metadata it reads (at most" \
+  "64 MiB): $("$top/bench/metadata-memory.sh")"

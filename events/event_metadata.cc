@@ -15,10 +15,6 @@
 
 namespace {
 
-// Past these TinyXML would exhaust the stack (it recurses per level) or
-// take hours (it checks each attribute against every earlier one).
-const size_t kMaxElementDepth = 5000;
-const size_t kMaxAttributes = 100;
 // Zero bytes after the text: TinyXML steps up to four bytes past the end
 // of a text that stops inside a UTF-8 sequence.
 const size_t kTextPadding = 8;
@@ -176,9 +172,7 @@ XmlSizing SizeXmlText(const char* text) {
 
 XmlSizing SizeXmlTextWithTinyXml(const char* text) {
   XmlSizing sizing;
-  const XmlParseCost cost =
-      MeasureXmlParse(text, kMaxElementDepth, kMaxAttributes);
-  if (cost.depth > kMaxElementDepth || cost.attributes > kMaxAttributes) {
+  if (!IsWithin(MeasureXmlParse(text, kMaxXmlParseCost), kMaxXmlParseCost)) {
     return sizing;
   }
   TiXmlDocument document;

@@ -102,7 +102,7 @@ TEST(EventSizeTest, DamagedXmlIsReadSafely) {
     return "<stream><s name='a' src='1' stop-offset='10'/>" + open + close +
            "</stream>";
   };
-  EXPECT_EQ(1010, SizeOf(nested(4000), &err));
+  EXPECT_EQ(1010, SizeOf(nested(990), &err));
   EXPECT_EQ(":'name' attribute missing", err);
   EXPECT_EQ(1000, SizeOf(nested(100000), &err));
   EXPECT_EQ("Failed to load XML file: " + kBase + ".xml", err);

@@ -10,7 +10,8 @@
 
 // Each function below follows the TinyXML function of the same purpose
 // step for step, so that the walk stops, and skips text, exactly where the
-// parser does; only the pointer's course is kept, not the nodes.
+// parser does; only the pointer's course and a count of the nodes are kept,
+// not the nodes.
 
 namespace {
 
@@ -21,8 +22,7 @@ enum class Node { kNone, kDeclaration, kComment, kCData, kUnknown, kElement };
 
 struct Walk {
   Encoding encoding;
-  size_t maxDepth;
-  size_t maxAttributes;
+  XmlParseCost limits;
   XmlParseCost cost;
   // The elements whose content is being read, innermost last.
   std::vector<std::string_view> open;
@@ -76,12 +76,31 @@ bool StringEqual(const char* p, const char* tag, bool ignoreCase) {
   return true;
 }
 
+// The bytes of a character reference in UTF-8; none past 0x1fffff.
+void EncodeUtf8(unsigned long code, char* bytes, int* length) {
+  static const unsigned char kFirstByteMarks[] = {0x00, 0x00, 0xc0, 0xe0, 0xf0};
+  *length = code < 0x80       ? 1
+            : code < 0x800    ? 2
+            : code < 0x10000  ? 3
+            : code < 0x200000 ? 4
+                              : 0;
+  for (int i = *length - 1; i > 0; --i, code >>= 6) {
+    bytes[i] = static_cast<char>((code | 0x80) & 0xbf);
+  }
+  if (*length > 0) {
+    bytes[0] = static_cast<char>(code | kFirstByteMarks[*length]);
+  }
+}
+
 // A character reference, one of the five named entities, or a lone '&'
-// (which adds nothing); null where the parser gives up.
-const char* SkipEntity(const char* p, Encoding encoding, std::string* value) {
+// (which gives no byte) into bytes[0, *length); null where the parser gives
+// up.
+const char* GetEntity(const char* p, Encoding encoding, char* bytes,
+                      int* length) {
   static const char* const kNames[] = {"&amp;", "&lt;", "&gt;", "&quot;",
                                        "&apos;"};
   static const char kCharacters[] = "&<>\"'";
+  *length = 0;
   if (p[1] == '#' && p[2] != '\0') {
     const bool hex = p[2] == 'x';
     if (hex && p[3] == '\0') return nullptr;
@@ -103,49 +122,51 @@ const char* SkipEntity(const char* p, Encoding encoding, std::string* value) {
       code += multiplier * digit;
       multiplier *= hex ? 16 : 10;
     }
-    // Only a value read in an unknown encoding is ever looked at.
-    if (value != nullptr && encoding != Encoding::kUtf8) {
-      value->push_back(static_cast<char>(code));
+    if (encoding == Encoding::kUtf8) {
+      EncodeUtf8(code, bytes, length);
+    } else {
+      bytes[0] = static_cast<char>(code);
+      *length = 1;
     }
     return end + 1;
   }
   for (size_t i = 0; i < sizeof(kNames) / sizeof(kNames[0]); ++i) {
-    const size_t length = std::strlen(kNames[i]);
-    if (std::strncmp(kNames[i], p, length) == 0) {
-      if (value != nullptr) value->push_back(kCharacters[i]);
-      return p + length;
+    const size_t nameLength = std::strlen(kNames[i]);
+    if (std::strncmp(kNames[i], p, nameLength) == 0) {
+      bytes[0] = kCharacters[i];
+      *length = 1;
+      return p + nameLength;
     }
   }
   return p + 1;
 }
 
-// One character, which in UTF-8 may take several bytes.
-const char* StepChar(const char* p, Encoding encoding, std::string* value) {
-  const int length =
+// One character, which in UTF-8 may take several bytes, into
+// bytes[0, *length); the bytes of a sequence that the text's end cuts short
+// stay as the caller set them.
+const char* GetChar(const char* p, Encoding encoding, char* bytes,
+                    int* length) {
+  *length =
       encoding == Encoding::kUtf8 ? Utf8Length(static_cast<uint8_t>(*p)) : 1;
-  if (length == 1) {
-    if (*p == '&') return SkipEntity(p, encoding, value);
-    if (value != nullptr) value->push_back(*p);
+  if (*length == 1) {
+    if (*p == '&') return GetEntity(p, encoding, bytes, length);
+    bytes[0] = *p;
     return p + 1;
   }
-  for (int i = 0; value != nullptr && i < length && p[i] != '\0'; ++i) {
-    value->push_back(p[i]);
-  }
-  return p + length;
+  for (int i = 0; i < *length && p[i] != '\0'; ++i) bytes[i] = p[i];
+  return p + *length;
 }
 
-// Text up to and past endTag; null when the text ends before or right
-// after it.
-const char* ReadText(const char* p, bool trimWhiteSpace, const char* endTag,
-                     Encoding encoding, std::string* value) {
+// Text up to and past endTag, white space kept; null when the text ends
+// before or right after it. What it reads lands in *value, if asked for.
+const char* ReadText(const char* p, const char* endTag, Encoding encoding,
+                     std::string* value) {
   if (value != nullptr) value->clear();
-  if (trimWhiteSpace) p = SkipWhiteSpace(p, encoding);
   while (p != nullptr && *p != '\0' && !StringEqual(p, endTag, false)) {
-    if (trimWhiteSpace && IsWhiteSpace(*p)) {
-      ++p;
-    } else {
-      p = StepChar(p, encoding, value);
-    }
+    char bytes[4] = {0, 0, 0, 0};
+    int length = 0;
+    p = GetChar(p, encoding, bytes, &length);
+    if (value != nullptr) value->append(bytes, static_cast<size_t>(length));
   }
   if (p != nullptr && *p != '\0') p += std::strlen(endTag);
   return p != nullptr && *p != '\0' ? p : nullptr;
@@ -177,7 +198,7 @@ const char* ParseAttribute(const char* p, Encoding encoding,
   if (p == nullptr || *p == '\0') return nullptr;
   if (*p == '\'' || *p == '"') {
     const char quote[] = {*p, '\0'};
-    return ReadText(p + 1, false, quote, encoding, value);
+    return ReadText(p + 1, quote, encoding, value);
   }
   // An unquoted value runs to a blank or the end of the tag.
   if (value != nullptr) value->clear();
@@ -222,7 +243,7 @@ const char* ParseComment(const char* p, Encoding encoding) {
 const char* ParseCData(const char* p, Encoding encoding) {
   if (!StringEqual(p, "<![CDATA[", false)) return nullptr;
   for (p += 9; *p != '\0' && !StringEqual(p, "]]>", false);) ++p;
-  return ReadText(p, false, "]]>", encoding, nullptr);
+  return ReadText(p, "]]>", encoding, nullptr);
 }
 
 // Anything else in angle brackets: a document type, a processing
@@ -234,10 +255,26 @@ const char* ParseUnknown(const char* p, Encoding encoding) {
   return *p == '>' ? p + 1 : p;
 }
 
-// Character data up to the next '<', which stays unread.
-const char* ParseText(const char* p, Encoding encoding) {
-  p = ReadText(p, true, "<", encoding, nullptr);
-  return p != nullptr ? p - 1 : nullptr;
+// Character data up to the next '<', which stays unread, its white space
+// condensed; *blank when what it reads is white space only, a text that the
+// parser drops.
+const char* ParseText(const char* p, Encoding encoding, bool* blank) {
+  *blank = true;
+  p = SkipWhiteSpace(p, encoding);
+  while (p != nullptr && *p != '\0' && *p != '<') {
+    if (IsWhiteSpace(*p)) {
+      ++p;
+      continue;
+    }
+    char bytes[4] = {0, 0, 0, 0};
+    int length = 0;
+    p = GetChar(p, encoding, bytes, &length);
+    for (int i = 0; i < length; ++i) {
+      *blank = *blank && IsWhiteSpace(bytes[i]);
+    }
+  }
+  // Null also when the text ends right after the '<'.
+  return p != nullptr && *p != '\0' && p[1] != '\0' ? p : nullptr;
 }
 
 Node Identify(const char* p, Encoding encoding) {
@@ -267,6 +304,12 @@ const char* ParseOther(Node node, const char* p, Encoding encoding,
   }
 }
 
+// Counts a node that the parser builds; false past the limit.
+bool AddNode(Walk* walk) {
+  ++walk->cost.nodes;
+  return walk->cost.nodes <= walk->limits.nodes;
+}
+
 bool IsNewAttribute(const Walk& walk, std::string_view name) {
   return std::find(walk.attributes.begin(), walk.attributes.end(), name) ==
          walk.attributes.end();
@@ -277,7 +320,7 @@ bool IsNewAttribute(const Walk& walk, std::string_view name) {
 const char* ParseStartTag(const char* p, Walk* walk, bool* opened) {
   const size_t depth = walk->open.size() + 1;
   walk->cost.depth = std::max(walk->cost.depth, depth);
-  if (depth > walk->maxDepth) return nullptr;
+  if (depth > walk->limits.depth || !AddNode(walk)) return nullptr;
   p = SkipWhiteSpace(p, walk->encoding);
   if (p == nullptr || *p != '<') return nullptr;
   std::string_view name;
@@ -304,7 +347,9 @@ const char* ParseStartTag(const char* p, Walk* walk, bool* opened) {
     walk->attributes.push_back(attribute);
     walk->cost.attributes =
         std::max(walk->cost.attributes, walk->attributes.size());
-    if (walk->attributes.size() > walk->maxAttributes) return nullptr;
+    if (walk->attributes.size() > walk->limits.attributes || !AddNode(walk)) {
+      return nullptr;
+    }
   }
 }
 
@@ -339,7 +384,9 @@ const char* ParseElement(const char* p, Walk* walk) {
     p = SkipWhiteSpace(p, walk->encoding);
     while (p != nullptr && *p != '\0') {
       if (*p != '<') {
-        p = ParseText(p, walk->encoding);
+        bool blank = true;
+        p = ParseText(p, walk->encoding, &blank);
+        if (!blank && !AddNode(walk)) return nullptr;
       } else if (StringEqual(p, "</", false)) {
         break;
       } else {
@@ -348,6 +395,7 @@ const char* ParseElement(const char* p, Walk* walk) {
           atStartTag = true;
           break;
         }
+        if (!AddNode(walk)) return nullptr;
         p = ParseOther(node, p, walk->encoding, nullptr);
       }
       p = SkipWhiteSpace(p, walk->encoding);
@@ -369,9 +417,8 @@ Encoding EncodingNamed(const std::string& declared) {
 
 }  // namespace
 
-XmlParseCost MeasureXmlParse(const char* text, size_t maxDepth,
-                             size_t maxAttributes) {
-  Walk walk{Encoding::kUnknown, maxDepth, maxAttributes, {}, {}, {}};
+XmlParseCost MeasureXmlParse(const char* text, const XmlParseCost& limits) {
+  Walk walk{Encoding::kUnknown, limits, {}, {}, {}};
   const unsigned char* u = reinterpret_cast<const unsigned char*>(text);
   if (u[0] == 0xef && u[1] == 0xbb && u[2] == 0xbf) {
     walk.encoding = Encoding::kUtf8;
@@ -379,7 +426,9 @@ XmlParseCost MeasureXmlParse(const char* text, size_t maxDepth,
   const char* p = SkipWhiteSpace(text, walk.encoding);
   while (p != nullptr && *p != '\0') {
     const Node node = Identify(p, walk.encoding);
-    if (node == Node::kNone) break;
+    if (node == Node::kNone || (node != Node::kElement && !AddNode(&walk))) {
+      break;
+    }
     std::string declared;
     p = node == Node::kElement ? ParseElement(p, &walk)
                                : ParseOther(node, p, walk.encoding, &declared);
@@ -389,4 +438,9 @@ XmlParseCost MeasureXmlParse(const char* text, size_t maxDepth,
     p = SkipWhiteSpace(p, walk.encoding);
   }
   return walk.cost;
+}
+
+bool IsWithin(const XmlParseCost& cost, const XmlParseCost& limits) {
+  return cost.depth <= limits.depth && cost.attributes <= limits.attributes &&
+         cost.nodes <= limits.nodes;
 }

@@ -6,46 +6,56 @@
 
 namespace {
 
-size_t DepthOf(std::string text) {
+XmlParseCost CostOf(std::string text, const XmlParseCost& limits) {
   text.append(8, '\0');
-  return MeasureXmlParse(text.c_str(), 100, 100).depth;
+  return MeasureXmlParse(text.c_str(), limits);
 }
 
-// Markup whose '<', '>' or "/>" opens or closes nothing, and the places
-// where the parser stops early.
-TEST(XmlNestingTest, OnlyElementsNest) {
+// Markup whose '<', '>' or "/>" opens or closes nothing, the texts that the
+// parser drops, and the places where the parser stops early.
+TEST(XmlNestingTest, OnlyElementsNestAndKeptNodesCount) {
   const struct {
     const char* text;
     size_t depth;
+    size_t nodes;
   } kCases[] = {
-      {"<a><b><c/></b></a>", 3},
-      {"<a x=\"/>\"><a y='/>'><b/></a></a>", 3},
-      {"<a><!-- <b><c> --><d/></a>", 2},
-      {"<a><![CDATA[<b><c>]]><d/></a>", 2},
-      {"<?xml version=\"<b>\"?><a/>", 1},
-      {"<!DOCTYPE a><a><?pi <b>?></a>", 1},
+      {"<a><b><c/></b></a>", 3, 3},
+      {"<a x=\"/>\"><a y='/>'><b/></a></a>", 3, 5},
+      {"<a><!-- <b><c> --><d/></a>", 2, 3},
+      {"<a><![CDATA[<b><c>]]><d/></a>", 2, 3},
+      {"<?xml version=\"<b>\"?><a/>", 1, 2},
+      {"<!DOCTYPE a><a><?pi <b>?></a>", 1, 4},
       // A document type ends at its first '>': " ]>" is text, which ends
       // the document.
-      {"<!DOCTYPE a [ <!ELEMENT a ANY> ]><a/>", 0},
-      {"<a>text <b>more</b> &lt;c&gt;</a>", 2},
+      {"<!DOCTYPE a [ <!ELEMENT a ANY> ]><a/>", 0, 1},
+      {"<a>text <b>more</b> &lt;c&gt;</a>", 2, 5},
+      // A text of white space, references to it and lone '&' is dropped;
+      // past U+1FFFFF a reference gives nothing in UTF-8, a zero byte in
+      // an encoding not yet known.
+      {"<a> &#32;&#x9;&<b/>& &#x20;x</a>", 2, 3},
+      {"<?xml?><a>&#x200000;</a><b>&#x200000;</b>", 1, 3},
+      {"<a>&#x200000;</a>", 1, 2},
       // The parser stops at the first fault: what follows is never read.
-      {"<a x=1 x=2><b><c/></b></a>", 1},
-      {"<a><b></c><d><e/></d></a>", 2},
-      {"<a/> text <b><c/></b>", 1},
+      {"<a x=1 x=2><b><c/></b></a>", 1, 2},
+      {"<a><b></c><d><e/></d></a>", 2, 2},
+      {"<a/> text <b><c/></b>", 1, 1},
   };
-  for (const auto& c : kCases) EXPECT_EQ(c.depth, DepthOf(c.text)) << c.text;
+  for (const auto& c : kCases) {
+    const XmlParseCost cost = CostOf(c.text, {100, 100, 100});
+    EXPECT_EQ(c.depth, cost.depth) << c.text;
+    EXPECT_EQ(c.nodes, cost.nodes) << c.text;
+  }
 }
 
 TEST(XmlNestingTest, StopsPastItsLimits) {
   std::string deep;
   for (int i = 0; i < 1000; ++i) deep += "<a>";
-  deep.append(8, '\0');
-  EXPECT_EQ(11u, MeasureXmlParse(deep.c_str(), 10, 100).depth);
+  EXPECT_EQ(11u, CostOf(deep, {10, 100, 10000}).depth);
   std::string wide = "<a";
   for (int i = 0; i < 50; ++i) wide += " b" + std::to_string(i) + "=''";
   wide += "/>";
-  wide.append(8, '\0');
-  EXPECT_EQ(11u, MeasureXmlParse(wide.c_str(), 10, 10).attributes);
+  EXPECT_EQ(11u, CostOf(wide, {10, 10, 10000}).attributes);
+  EXPECT_EQ(11u, CostOf(wide, {10, 100, 10}).nodes);
 }
 
 }  // namespace

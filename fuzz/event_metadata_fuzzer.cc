@@ -1,8 +1,8 @@
 // Fuzzes the event metadata reader: the input is an event's ".xml" file,
 // beside a fixed ".mtd" file, both named for this process in /tmp. Beside
 // the size, the nesting guard must agree with TinyXML's parser on how deep
-// and how wide it builds the document, since the guard alone keeps a text
-// from exhausting the stack.
+// and how wide it builds the document, and on how many nodes it holds, since
+// the guard alone keeps a text from exhausting the stack or the memory.
 #include <fcntl.h>
 #include <tinyxml.h>
 #include <unistd.h>
@@ -21,8 +21,7 @@ namespace {
 
 const int64_t kMtdBytes = 1000;
 // The guard's limits, low enough that the fuzzer reaches them.
-const size_t kMaxDepth = 200;
-const size_t kMaxAttributes = 20;
+const XmlParseCost kLimits = {200, 20, 2000};
 std::string basePath;
 
 // Rewrites the file in place: truncating it to nothing first would have
@@ -35,12 +34,14 @@ void WriteFile(const std::string& path, const char* bytes, size_t size) {
           "the scratch file holds the input");
 }
 
-// How deep and how wide the parsed document is, walked without recursion.
+// How deep and how wide the parsed document is, and its nodes, walked
+// without recursion.
 XmlParseCost DocumentCost(const TiXmlDocument& document) {
   XmlParseCost cost;
   size_t depth = 0;
   const TiXmlNode* node = document.FirstChild();
   while (node != nullptr) {
+    ++cost.nodes;
     if (const TiXmlElement* element = node->ToElement()) {
       cost.depth = std::max(cost.depth, depth + 1);
       size_t attributes = 0;
@@ -49,6 +50,7 @@ XmlParseCost DocumentCost(const TiXmlDocument& document) {
         ++attributes;
       }
       cost.attributes = std::max(cost.attributes, attributes);
+      cost.nodes += attributes;
     }
     if (node->FirstChild() != nullptr) {
       node = node->FirstChild();
@@ -68,9 +70,8 @@ XmlParseCost DocumentCost(const TiXmlDocument& document) {
 void CheckGuard(const uint8_t* data, size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);
   text.append(8, '\0');
-  const XmlParseCost guard =
-      MeasureXmlParse(text.c_str(), kMaxDepth, kMaxAttributes);
-  if (guard.depth > kMaxDepth || guard.attributes > kMaxAttributes) return;
+  const XmlParseCost guard = MeasureXmlParse(text.c_str(), kLimits);
+  if (!IsWithin(guard, kLimits)) return;
   TiXmlDocument document;
   document.Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
   const XmlParseCost parsed = DocumentCost(document);
@@ -78,6 +79,8 @@ void CheckGuard(const uint8_t* data, size_t size) {
           "the guard nests exactly as deep as TinyXML");
   Require(parsed.attributes == guard.attributes,
           "the guard counts the attributes TinyXML keeps");
+  Require(parsed.nodes == guard.nodes,
+          "the guard counts the nodes of TinyXML's document");
 }
 
 }  // namespace

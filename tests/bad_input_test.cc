@@ -258,21 +258,26 @@ TEST_F(BadInputTest, OddIdsMatchOnlyEventsOfExactlyThatId) {
   EXPECT_EQ("it\na\n50x\naxb\n" + longId.substr(1) + "\n\xff\n", EventsLeft());
 }
 
-// Metadata past 4 MiB; elements nested past what the reader takes, also
-// behind attribute values holding "/>"; a file that is not well-formed;
-// offsets that are no 32-bit integer; an ".xml" that is a link to
-// /dev/zero, a FIFO or a directory. Each is sized or reported at once.
+// Metadata past 4 MiB; elements nested as deep as the reader takes, and one
+// level deeper, also behind attribute values holding "/>"; a file that is
+// not well-formed; offsets that are no 32-bit integer; an ".xml" that is a
+// link to /dev/zero, a FIFO or a directory. Each is sized or reported at
+// once, alike on a stack limited to 1 MiB.
 TEST_F(BadInputTest, HostileMetadataIsSizedOrReported) {
   std::string huge, open, close, fooled;
   // 21,000,000 characters of segments.
   for (int i = 0; i < 350000; ++i) {
     huge += "<s name='a' src='1' start-offset='100' stop-offset='300'/>\n";
   }
-  for (int i = 0; i < 100000; ++i) open += "<n>", close += "</n>";
+  // With the four elements around the streams and the segment, 1,000
+  // levels.
+  for (int i = 0; i < 995; ++i) open += "<n>", close += "</n>";
   for (int i = 0; i < 200000; ++i) fooled += "<a x=\"/>\">";
   const std::string cases[][3] = {
       {"huge", huge, "  Y           10"},
-      {"deep", "<s name='a' src='1'>" + open + close + "</s>",
+      {"edge", "<s name='a' src='1'>" + open + close + "</s>",
+       "  Y     98566154"},
+      {"deep", "<s name='a' src='1'><n>" + open + close + "</n></s>",
        "  Y           10"},
       {"fooled", "<s name='a' src='1' stop-offset='9'/>" + fooled,
        "  Y           10"},
@@ -309,19 +314,25 @@ TEST_F(BadInputTest, HostileMetadataIsSizedOrReported) {
     rows += ZeroRow(reid, stagedAndSize);
   }
   CreateCatalogue(sandbox_, insert);
-  const time_t start = time(nullptr);
-  RunResult run = RunDb(sandbox_, {"-E"});
-  // Natively: an emulator or a memory checker takes many times longer.
-  if (DB_EMULATOR[0] == '\0' && std::getenv("DB_WRAPPER") == nullptr) {
-    EXPECT_LT(time(nullptr) - start, 20);
-  }
-  EXPECT_EQ(rows, run.out);
   const std::string load = "Failed to load XML file: /mnt/hd/connectionmgr/";
-  EXPECT_EQ(load + "huge.xml" + load + "deep.xml" + load + "fooled.xml" + load +
-                "broken.xml" + "Start offset invalidStop offset invalid" +
-                load + "zero.xml" + load + "fifo.xml" + load + "dir.xml",
-            run.err);
-  EXPECT_EQ(0, run.status);
+  for (int stackKiB : {0, 1024}) {
+    RunOptions options;
+    options.stackKiB = stackKiB;
+    const time_t start = time(nullptr);
+    RunResult run = RunDb(sandbox_, {"-E"}, options);
+    // Natively: an emulator or a memory checker takes many times longer.
+    if (DB_EMULATOR[0] == '\0' && std::getenv("DB_WRAPPER") == nullptr) {
+      EXPECT_LT(time(nullptr) - start, 20);
+    }
+    EXPECT_EQ(rows, run.out) << stackKiB;
+    EXPECT_EQ(load + "huge.xml" + load + "deep.xml" + load + "fooled.xml" +
+                  load + "broken.xml" +
+                  "Start offset invalidStop offset invalid" + load +
+                  "zero.xml" + load + "fifo.xml" + load + "dir.xml",
+              run.err)
+        << stackKiB;
+    EXPECT_EQ(0, run.status) << stackKiB;
+  }
 }
 
 // StreamMgr dies at the second page of a listing, and after the first

@@ -106,6 +106,10 @@ std::string RunScript(const Sandbox& sandbox,
   std::string db = options.prefix + " " + CheckedCommand(DB_BINARY);
   for (const std::string& arg : args) db += " " + ShellQuoted(arg);
   db += " < /dev/null";
+  if (options.stackKiB != 0) {
+    db = "(ulimit -s " + std::to_string(options.stackKiB) + " && exec " + db +
+         ")";
+  }
   const std::string out =
       options.stdoutFile.empty() ? dir + "/out" : options.stdoutFile;
   const std::string err = options.mergeStderr ? "2>&1" : "2> " + dir + "/err";

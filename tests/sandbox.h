@@ -40,6 +40,8 @@ struct RunOptions {
   // With a value, the stand-in client in db waits at most this long for a
   // reply, whatever timeout db asked for.
   int clientMaxWaitMs = 0;
+  // With a limit, db's stack may grow to this many KiB (`ulimit -s`).
+  int stackKiB = 0;
 };
 
 struct RunResult {
