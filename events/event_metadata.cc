@@ -9,15 +9,12 @@
 #include <algorithm>
 #include <cstdlib>
 #include <iostream>
+#include <utility>
 
 #include "events/metadata_scan.h"
 #include "events/xml_nesting.h"
 
 namespace {
-
-// Zero bytes after the text: TinyXML steps up to four bytes past the end
-// of a text that stops inside a UTF-8 sequence.
-const size_t kTextPadding = 8;
 
 bool Exists(const std::string& path) {
   struct stat status;
@@ -62,7 +59,7 @@ void NormalizeLineEnds(std::string* text) {
 // The text of the ".xml" file at `path` as SizeXmlText takes it. False for
 // an empty file and for anything but a regular file of at most
 // kMaxMetadataBytes: opening a FIFO would wait for a writer, and a device
-// such as /dev/zero never ends.
+// such as /dev/zero never ends. The text has room for its padding.
 bool ReadXmlText(const std::string& path, std::string* text) {
   struct stat status;
   if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
@@ -72,63 +69,55 @@ bool ReadXmlText(const std::string& path, std::string* text) {
   // Never blocks, should the file have become a FIFO since.
   int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return false;
+  // The padding then takes no second copy of the text.
+  text->reserve(static_cast<size_t>(status.st_size) + 1 +
+                PaddedText::kPaddingBytes);
   const bool complete = fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
                         ReadAtMost(fd, static_cast<size_t>(status.st_size),
                                    kMaxMetadataBytes, text);
   close(fd);
   if (!complete || text->empty()) return false;
   NormalizeLineEnds(text);
-  text->append(kTextPadding, '\0');
   return true;
 }
 
-// Reads an offset attribute into *offset; absent means 0. What counts as an
-// integer is TinyXML's query; a value beyond 32 signed bits is refused too,
-// since its conversion differs from platform to platform.
-bool ReadOffset(const TiXmlElement& segment, const char* name,
-                int32_t* offset) {
-  int value = 0;
-  int result = segment.QueryIntAttribute(name, &value);
-  if (result == TIXML_NO_ATTRIBUTE) {
-    *offset = 0;
-    return true;
-  }
-  if (result != TIXML_SUCCESS) return false;
+// How TinyXML's query reads the number attribute `name`. An offset beyond
+// 32 signed bits is no integer either, since its conversion differs from
+// platform to platform.
+SegmentNumber ReadNumber(const TiXmlElement& segment, const char* name,
+                         bool isOffset, int32_t* value) {
+  int queried = 0;
+  const int result = segment.QueryIntAttribute(name, &queried);
+  if (result == TIXML_NO_ATTRIBUTE) return SegmentNumber::kAbsent;
+  if (result != TIXML_SUCCESS) return SegmentNumber::kNotInteger;
+  if (!isOffset) return SegmentNumber::kValue;
   // TinyXML reads with sscanf's %d, which takes the same leading blanks,
   // sign and digits as strtoll; strtoll also tells when they overflow.
   errno = 0;
   long long wide = std::strtoll(segment.Attribute(name), nullptr, 10);
-  if (errno == ERANGE || wide < INT32_MIN || wide > INT32_MAX) return false;
-  *offset = static_cast<int32_t>(wide);
-  return true;
+  if (errno == ERANGE || wide < INT32_MIN || wide > INT32_MAX) {
+    return SegmentNumber::kNotInteger;
+  }
+  *value = static_cast<int32_t>(wide);
+  return SegmentNumber::kValue;
 }
 
 // Adds the bytes of every segment of `stream` to the sizing. False at the
 // first faulty segment, whose message it keeps.
 bool AddStreamBytes(const TiXmlElement& stream, XmlSizing* sizing) {
   const TiXmlNode* first = stream.FirstChild();
-  const TiXmlElement* segment = first != nullptr ? first->ToElement() : nullptr;
-  for (; segment != nullptr; segment = segment->NextSiblingElement()) {
-    if (segment->Attribute("name") == nullptr) {
-      sizing->fault = ":'name' attribute missing";
-      return false;
-    }
-    int32_t start = 0;
-    int32_t stop = 0;
-    int source = 0;
-    if (!ReadOffset(*segment, "start-offset", &start)) {
-      sizing->fault = "Start offset invalid";
-      return false;
-    }
-    if (!ReadOffset(*segment, "stop-offset", &stop)) {
-      sizing->fault = "Stop offset invalid";
-      return false;
-    }
-    if (segment->QueryIntAttribute("src", &source) != TIXML_SUCCESS) {
-      sizing->fault = "Source file number missing";
-      return false;
-    }
-    sizing->videoBytes += SegmentBytes(start, stop);
+  const TiXmlElement* element = first != nullptr ? first->ToElement() : nullptr;
+  for (; element != nullptr; element = element->NextSiblingElement()) {
+    SegmentReading segment;
+    int32_t source = 0;
+    segment.hasName = element->Attribute("name") != nullptr;
+    segment.start =
+        ReadNumber(*element, "start-offset", true, &segment.startOffset);
+    segment.stop =
+        ReadNumber(*element, "stop-offset", true, &segment.stopOffset);
+    segment.source = ReadNumber(*element, "src", false, &source);
+    AddSegment(segment, sizing);
+    if (sizing->fault != nullptr) return false;
   }
   return true;
 }
@@ -154,7 +143,9 @@ int64_t EventSizeAt(const std::string& basePath) {
   int64_t total = mtd.st_size;
   std::string text;
   XmlSizing sizing;
-  if (ReadXmlText(xmlPath, &text)) sizing = SizeXmlText(text.c_str());
+  if (ReadXmlText(xmlPath, &text)) {
+    sizing = SizeXmlText(PaddedText(std::move(text)));
+  }
   if (!sizing.loaded) {
     std::cerr << "Failed to load XML file: " << xmlPath;
     return total;
@@ -163,20 +154,20 @@ int64_t EventSizeAt(const std::string& basePath) {
   return total + sizing.videoBytes;
 }
 
-XmlSizing SizeXmlText(const char* text) {
+XmlSizing SizeXmlText(const PaddedText& text) {
   // A document per event costs most of an event listing on the board.
   XmlSizing sizing;
   if (ScanXmlSizing(text, &sizing)) return sizing;
   return SizeXmlTextWithTinyXml(text);
 }
 
-XmlSizing SizeXmlTextWithTinyXml(const char* text) {
+XmlSizing SizeXmlTextWithTinyXml(const PaddedText& text) {
   XmlSizing sizing;
   if (!IsWithin(MeasureXmlParse(text, kMaxXmlParseCost), kMaxXmlParseCost)) {
     return sizing;
   }
   TiXmlDocument document;
-  document.Parse(text, nullptr, TIXML_DEFAULT_ENCODING);
+  document.Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
   if (document.Error()) return sizing;
   sizing.loaded = true;
   const TiXmlElement* stream = TiXmlHandle(&document)
@@ -189,18 +180,4 @@ XmlSizing SizeXmlTextWithTinyXml(const char* text) {
     if (!AddStreamBytes(*stream, &sizing)) break;
   }
   return sizing;
-}
-
-int64_t SegmentBytes(int32_t startOffset, int32_t stopOffset) {
-  if (startOffset == 0 && stopOffset == 0) return StreamFileBytes;
-  if (startOffset > 0 && stopOffset == 0) {
-    return StreamFileBytes - startOffset;
-  }
-  if (stopOffset > 0) {
-    // Formed in 32 bits as the board does: modulo 2^32, then sign-extended.
-    uint32_t difference =
-        static_cast<uint32_t>(stopOffset) - static_cast<uint32_t>(startOffset);
-    return static_cast<int32_t>(difference);
-  }
-  return 0;
 }

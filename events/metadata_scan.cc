@@ -23,10 +23,6 @@ const size_t kMaxAttributes = 16;
 // first one named "stream" on.
 enum class Role { kDocument, kNone, kEvent, kVideo, kStreams, kStream };
 
-// What TinyXML's QueryIntAttribute (sscanf's "%d") and the offsets' 32-bit
-// check make of an attribute, where the scan can be sure.
-enum class Number { kAbsent, kValue, kNotInteger, kUnsure };
-
 struct Attribute {
   std::string_view name;
   // As written: the named entities it may hold are not decoded.
@@ -49,7 +45,6 @@ struct Scan {
   bool streamsSeen = false;
   bool streamSeen = false;
   // A faulty segment ends the sum; the rest of the text must still load.
-  bool sumEnded = false;
   XmlSizing sizing;
 };
 
@@ -153,64 +148,39 @@ const Attribute* FindAttribute(const StartTag& tag, std::string_view name) {
   return nullptr;
 }
 
-Number ReadNumber(const Attribute* attribute, int32_t* value) {
-  if (attribute == nullptr) return Number::kAbsent;
+// What TinyXML's QueryIntAttribute (sscanf's "%d") and the offsets' 32-bit
+// check make of an attribute, where the scan can be sure.
+SegmentNumber ReadNumber(const Attribute* attribute, int32_t* value) {
+  if (attribute == nullptr) return SegmentNumber::kAbsent;
   const std::string_view text = attribute->value;
   // sscanf finds no input in an empty text, and no number at a letter.
-  if (text.empty() || IsNameStart(text[0])) return Number::kNotInteger;
+  if (text.empty() || IsNameStart(text[0])) return SegmentNumber::kNotInteger;
   const bool negative = text[0] == '-';
   size_t i = negative || text[0] == '+' ? 1 : 0;
   // Nine digits fit 32 bits whatever their sign; more, and what follows
   // the digits, are left to TinyXML.
-  if (text.size() == i || text.size() - i > 9) return Number::kUnsure;
+  if (text.size() == i || text.size() - i > 9) return SegmentNumber::kUnsure;
   int32_t magnitude = 0;
   for (; i < text.size(); ++i) {
-    if (text[i] < '0' || text[i] > '9') return Number::kUnsure;
+    if (text[i] < '0' || text[i] > '9') return SegmentNumber::kUnsure;
     magnitude = magnitude * 10 + (text[i] - '0');
   }
   *value = negative ? -magnitude : magnitude;
-  return Number::kValue;
-}
-
-// The segment's fault, or null; *unsure when the scan cannot tell. Checked
-// in the order of AddStreamBytes in event_metadata.cc.
-const char* SegmentFault(const StartTag& segment, int32_t* start, int32_t* stop,
-                         bool* unsure) {
-  if (FindAttribute(segment, "name") == nullptr) {
-    return ":'name' attribute missing";
-  }
-  Number number = ReadNumber(FindAttribute(segment, "start-offset"), start);
-  *unsure = number == Number::kUnsure;
-  if (number == Number::kNotInteger) return "Start offset invalid";
-  if (*unsure) return nullptr;
-  number = ReadNumber(FindAttribute(segment, "stop-offset"), stop);
-  *unsure = number == Number::kUnsure;
-  if (number == Number::kNotInteger) return "Stop offset invalid";
-  if (*unsure) return nullptr;
-  int32_t source = 0;
-  number = ReadNumber(FindAttribute(segment, "src"), &source);
-  *unsure = number == Number::kUnsure;
-  if (number == Number::kAbsent || number == Number::kNotInteger) {
-    return "Source file number missing";
-  }
-  return nullptr;
+  return SegmentNumber::kValue;
 }
 
 // Adds a segment's bytes, or ends the sum at its fault; false when unsure.
-bool AddSegment(const StartTag& segment, Scan* scan) {
-  if (scan->sumEnded) return true;
-  int32_t start = 0;
-  int32_t stop = 0;
-  bool unsure = false;
-  const char* fault = SegmentFault(segment, &start, &stop, &unsure);
-  if (unsure) return false;
-  if (fault != nullptr) {
-    scan->sizing.fault = fault;
-    scan->sumEnded = true;
-    return true;
-  }
-  scan->sizing.videoBytes += SegmentBytes(start, stop);
-  return true;
+bool SizeSegment(const StartTag& tag, Scan* scan) {
+  if (scan->sizing.fault != nullptr) return true;
+  SegmentReading segment;
+  int32_t source = 0;
+  segment.hasName = FindAttribute(tag, "name") != nullptr;
+  segment.start =
+      ReadNumber(FindAttribute(tag, "start-offset"), &segment.startOffset);
+  segment.stop =
+      ReadNumber(FindAttribute(tag, "stop-offset"), &segment.stopOffset);
+  segment.source = ReadNumber(FindAttribute(tag, "src"), &source);
+  return AddSegment(segment, &scan->sizing);
 }
 
 // The role of an element named `name` opened inside one of role `parent`:
@@ -245,7 +215,7 @@ const char* ScanRoot(const char* p, Scan* scan) {
     const Role parent =
         scan->depth == 0 ? Role::kDocument : scan->roles[scan->depth - 1];
     // Every child element of a stream is one of its segments.
-    if (parent == Role::kStream && !AddSegment(tag, scan)) return nullptr;
+    if (parent == Role::kStream && !SizeSegment(tag, scan)) return nullptr;
     // An empty element takes its place on the path too: the first video,
     // say, even when it holds nothing.
     const Role role = ChildRole(parent, tag.name, scan);
@@ -274,8 +244,8 @@ const char* ScanRoot(const char* p, Scan* scan) {
 
 }  // namespace
 
-bool ScanXmlSizing(const char* text, XmlSizing* sizing) {
-  const char* p = SkipBlanks(text);
+bool ScanXmlSizing(const PaddedText& text, XmlSizing* sizing) {
+  const char* p = SkipBlanks(text.c_str());
   if (std::strncmp(p, "<?xml", 5) == 0) {
     p = SkipDeclaration(p + 5);
     if (p == nullptr) return false;

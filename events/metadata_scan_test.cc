@@ -4,13 +4,13 @@
 
 #include <string>
 
+#include "events/event_metadata.h"
+
 namespace {
 
-// The scan's sizing of `text`, padded as the reader pads it; false when it
-// leaves the text to TinyXML.
-bool Scan(std::string text, XmlSizing* sizing) {
-  text.append(8, '\0');
-  return ScanXmlSizing(text.c_str(), sizing);
+// The scan's sizing of `text`; false when it leaves the text to TinyXML.
+bool Scan(const std::string& text, XmlSizing* sizing) {
+  return ScanXmlSizing(PaddedText(text), sizing);
 }
 
 const char kHead[] =
@@ -39,7 +39,7 @@ TEST(MetadataScanTest, SizesTheRecordersShapeAsTinyXml) {
     const std::string text = kHead + std::string(streams) + kTail;
     XmlSizing scanned;
     ASSERT_TRUE(Scan(text, &scanned)) << text;
-    const XmlSizing parsed = SizeXmlTextWithTinyXml((text + '\0').c_str());
+    const XmlSizing parsed = SizeXmlTextWithTinyXml(PaddedText(text));
     EXPECT_TRUE(scanned.loaded) << text;
     EXPECT_EQ(parsed.videoBytes, scanned.videoBytes) << text;
     EXPECT_STREQ(parsed.fault, scanned.fault) << text;

@@ -417,7 +417,9 @@ Encoding EncodingNamed(const std::string& declared) {
 
 }  // namespace
 
-XmlParseCost MeasureXmlParse(const char* text, const XmlParseCost& limits) {
+XmlParseCost MeasureXmlParse(const PaddedText& padded,
+                             const XmlParseCost& limits) {
+  const char* text = padded.c_str();
   Walk walk{Encoding::kUnknown, limits, {}, {}, {}};
   const unsigned char* u = reinterpret_cast<const unsigned char*>(text);
   if (u[0] == 0xef && u[1] == 0xbb && u[2] == 0xbf) {

@@ -3,6 +3,8 @@
 
 #include <cstddef>
 
+#include "events/padded_text.h"
+
 // What parsing a text costs TinyXML, which recurses once per level of
 // nested elements, checks each new attribute against every earlier one of
 // its element and takes a hundred bytes or more for each node it builds:
@@ -19,10 +21,9 @@ struct XmlParseCost {
 // Walks `text` as TinyXML's parser does, without recursion, up to where the
 // parser would stop, or until the cost passes one of `limits`. Quoted
 // attribute values, comments, CDATA sections, declarations and other markup
-// open no element, as in TinyXML. `text` ends with at least five zero
-// bytes: inside a UTF-8 sequence the parser steps up to four bytes past the
-// end.
-XmlParseCost MeasureXmlParse(const char* text, const XmlParseCost& limits);
+// open no element, as in TinyXML.
+XmlParseCost MeasureXmlParse(const PaddedText& text,
+                             const XmlParseCost& limits);
 
 // What db lets TinyXML parse; files in the recorder's shape are read in one
 // pass, without these limits. TinyXML recurses once per level, to parse and

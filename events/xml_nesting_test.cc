@@ -6,9 +6,8 @@
 
 namespace {
 
-XmlParseCost CostOf(std::string text, const XmlParseCost& limits) {
-  text.append(8, '\0');
-  return MeasureXmlParse(text.c_str(), limits);
+XmlParseCost CostOf(const std::string& text, const XmlParseCost& limits) {
+  return MeasureXmlParse(PaddedText(text), limits);
 }
 
 // Markup whose '<', '>' or "/>" opens or closes nothing, the texts that the

@@ -68,9 +68,8 @@ XmlParseCost DocumentCost(const TiXmlDocument& document) {
 }
 
 void CheckGuard(const uint8_t* data, size_t size) {
-  std::string text(reinterpret_cast<const char*>(data), size);
-  text.append(8, '\0');
-  const XmlParseCost guard = MeasureXmlParse(text.c_str(), kLimits);
+  const PaddedText text(std::string(reinterpret_cast<const char*>(data), size));
+  const XmlParseCost guard = MeasureXmlParse(text, kLimits);
   if (!IsWithin(guard, kLimits)) return;
   TiXmlDocument document;
   document.Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);

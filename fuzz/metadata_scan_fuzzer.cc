@@ -10,12 +10,10 @@
 #include "fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::string text(reinterpret_cast<const char*>(data), size);
-  // As the reader hands texts over: padded with zero bytes.
-  text.append(8, '\0');
+  const PaddedText text(std::string(reinterpret_cast<const char*>(data), size));
   XmlSizing scanned;
-  if (!ScanXmlSizing(text.c_str(), &scanned)) return 0;
-  const XmlSizing parsed = SizeXmlTextWithTinyXml(text.c_str());
+  if (!ScanXmlSizing(text, &scanned)) return 0;
+  const XmlSizing parsed = SizeXmlTextWithTinyXml(text);
   Require(scanned.loaded == parsed.loaded, "the scan loads what TinyXML loads");
   Require(scanned.videoBytes == parsed.videoBytes,
           "the scan sums the bytes that TinyXML's walk sums");
