@@ -46,15 +46,21 @@ TEST(XmlNestingTest, OnlyElementsNestAndKeptNodesCount) {
   }
 }
 
-TEST(XmlNestingTest, StopsPastItsLimits) {
-  std::string deep;
-  for (int i = 0; i < 1000; ++i) deep += "<a>";
-  EXPECT_EQ(11u, CostOf(deep, {10, 100, 10000}).depth);
-  std::string wide = "<a";
-  for (int i = 0; i < 50; ++i) wide += " b" + std::to_string(i) + "=''";
-  wide += "/>";
-  EXPECT_EQ(11u, CostOf(wide, {10, 10, 10000}).attributes);
-  EXPECT_EQ(11u, CostOf(wide, {10, 100, 10}).nodes);
+// db's own limits, each taken at its edge and refused one past it.
+TEST(XmlNestingTest, TakesEachLimitAndRefusesOnePast) {
+  const XmlParseCost& limits = kMaxXmlParseCost;
+  for (size_t past : {0, 1}) {
+    std::string deep, wide = "<a", many = "<r>";
+    for (size_t i = 0; i < limits.depth + past; ++i) deep += "<a>";
+    for (size_t i = 0; i < limits.attributes + past; ++i) {
+      wide += " b" + std::to_string(i) + "=''";
+    }
+    for (size_t i = 1; i < limits.nodes + past; ++i) many += "<a/>";
+    for (const std::string& text : {deep, wide + "/>", many + "</r>"}) {
+      EXPECT_EQ(past == 0, IsWithin(CostOf(text, limits), limits))
+          << text.substr(0, 20) << " " << past;
+    }
+  }
 }
 
 }  // namespace
