@@ -78,7 +78,7 @@ OutsideCommand::OutsideCommand(const std::string& command, bool ownGroup)
   if (pid_ > 0) output_ = fdopen(fds[0], "r");
   if (output_ == nullptr) close(fds[0]);
   if (ownGroup && pid_ > 0) {
-    runningOutputFd = fds[0];
+    runningOutputFd = output_ != nullptr ? fds[0] : -1;
     runningPid = pid_;
   }
   sigprocmask(SIG_SETMASK, &before, nullptr);
