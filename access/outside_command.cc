@@ -7,6 +7,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstring>
 #include <iostream>
 
 extern char** environ;
@@ -75,10 +77,13 @@ OutsideCommand::OutsideCommand(const std::string& command, bool ownGroup)
   sigprocmask(SIG_BLOCK, ownGroup ? &ending : nullptr, &before);
   pid_ = Spawn(command, fds[1], ownGroup, before);
   close(fds[1]);
-  if (pid_ > 0) output_ = fdopen(fds[0], "r");
-  if (output_ == nullptr) close(fds[0]);
+  if (pid_ > 0) {
+    output_ = fds[0];
+  } else {
+    close(fds[0]);
+  }
   if (ownGroup && pid_ > 0) {
-    runningOutputFd = output_ != nullptr ? fds[0] : -1;
+    runningOutputFd = output_;
     runningPid = pid_;
   }
   sigprocmask(SIG_SETMASK, &before, nullptr);
@@ -86,24 +91,44 @@ OutsideCommand::OutsideCommand(const std::string& command, bool ownGroup)
 
 OutsideCommand::~OutsideCommand() { Finish(); }
 
-bool OutsideCommand::ReadPiece(char* piece, int size) {
-  return output_ != nullptr && fgets(piece, size, output_) != nullptr;
-}
-
-size_t OutsideCommand::ReadSome(char* buffer, size_t size) {
-  if (output_ == nullptr) return 0;
+bool OutsideCommand::Refill() {
+  if (output_ < 0) return false;
   for (;;) {
-    ssize_t got = read(fileno(output_), buffer, size);
-    if (got >= 0) return static_cast<size_t>(got);
-    if (errno != EINTR) return 0;
+    ssize_t got = read(output_, buffer_, sizeof(buffer_));
+    if (got > 0) {
+      start_ = 0;
+      end_ = static_cast<size_t>(got);
+      return true;
+    }
+    if (got == 0 || errno != EINTR) return false;
   }
 }
 
+bool OutsideCommand::ReadPiece(char* piece, size_t size) {
+  size_t length = 0;
+  while (length + 1 < size) {
+    if (start_ == end_ && !Refill()) break;
+    const char c = buffer_[start_++];
+    piece[length++] = c;
+    if (c == '\n') break;
+  }
+  piece[length] = '\0';
+  return length > 0;
+}
+
+size_t OutsideCommand::ReadSome(char* buffer, size_t size) {
+  if (start_ == end_ && !Refill()) return 0;
+  const size_t length = std::min(size, end_ - start_);
+  std::memcpy(buffer, buffer_ + start_, length);
+  start_ += length;
+  return length;
+}
+
 int OutsideCommand::Finish() {
-  if (output_ != nullptr) {
+  if (output_ >= 0) {
     if (ownGroup_) runningOutputFd = -1;
-    fclose(output_);
-    output_ = nullptr;
+    close(output_);
+    output_ = -1;
   }
   if (pid_ <= 0) return -1;
   const int status = WaitFor(pid_);

@@ -3,7 +3,7 @@
 
 #include <sys/types.h>
 
-#include <cstdio>
+#include <cstddef>
 #include <string>
 
 // An outside program, started as popen starts one (/bin/sh -c with the
@@ -20,12 +20,13 @@ class OutsideCommand {
   OutsideCommand(const OutsideCommand&) = delete;
   OutsideCommand& operator=(const OutsideCommand&) = delete;
 
-  // The next piece of its output as fgets reads it; false at its end, or
-  // when it could not be started.
-  bool ReadPiece(char* piece, int size);
+  // The next piece of its output as fgets reads it: up to a line end or
+  // size - 1 bytes, zero-terminated. False at its end, or when it could not
+  // be started.
+  bool ReadPiece(char* piece, size_t size);
 
   // Reads what the child has written so far, up to `size` bytes, as it
-  // comes; 0 at its end. Not to be mixed with ReadPiece.
+  // comes; 0 at its end.
   size_t ReadSome(char* buffer, size_t size);
 
   // Closes the pipe and waits for the child; returns its wait status, or
@@ -33,9 +34,17 @@ class OutsideCommand {
   int Finish();
 
  private:
+  // Reads more output into buffer_; false at its end. A signal that breaks
+  // off the read loses nothing.
+  bool Refill();
+
   pid_t pid_ = -1;
-  FILE* output_ = nullptr;
+  int output_ = -1;
   bool ownGroup_ = false;
+  // Output read but not yet handed out: buffer_[start_, end_).
+  char buffer_[4096];
+  size_t start_ = 0;
+  size_t end_ = 0;
 };
 
 // Runs `command`, copying its output to stdout as it comes, and returns its
