@@ -26,37 +26,27 @@ class DeletionTest : public SandboxTest {
 TEST_F(DeletionTest, DeletesExactlyWhatTheIdNamesOnBothPaths) {
   for (bool overIpc : {false, true}) {
     SCOPED_TRACE(overIpc ? "over IPC" : "direct");
-    RemoveSandbox(sandbox_);
-    sandbox_ = MakeSandbox();
+    Renew();
     CreateCatalogue(sandbox_, kCatalogue);
-    const RunOptions options =
-        overIpc ? RunOptions{true, {"--request-log", sandbox_.dir + "/log"}}
-                : RunOptions();
-    RunResult run = RunDb(sandbox_,
-                          {"-d", "solo", "--delete", "grp", "-d", "both", "-d",
-                           "gr", "-d", "x' or '1'='1", "-d", "", "-r", ""},
-                          options);
-    EXPECT_EQ(
-        "  Successfully deleted 1 event:  id = solo\n"
-        "  Successfully deleted 3 events:  id = grp\n"
-        "  Successfully deleted 2 events:  id = both\n"
-        "\nNOT FOUND: \n\n",
-        run.out);
-    EXPECT_EQ(0, run.status);
-    EXPECT_EQ(overIpc ? "  Event or groupId not found: gr\n"
-                        "  Event or groupId not found: x' or '1'='1\n"
-                        "  Event or groupId not found: \n"
-                      : "  Event or groupId not found:  id = gr\n"
-                        "  Event or groupId not found:  id = x' or '1'='1\n"
-                        "  Event or groupId not found:  id = \n",
-              run.err);
+    const RunOptions options{overIpc, {"--request-log", sandbox_.dir + "/log"}};
+    const std::string notFound = overIpc
+                                     ? "  Event or groupId not found: "
+                                     : "  Event or groupId not found:  id = ";
+    EXPECT_EQ(Expected("  Successfully deleted 1 event:  id = solo\n"
+                       "  Successfully deleted 3 events:  id = grp\n"
+                       "  Successfully deleted 2 events:  id = both\n"
+                       "\nNOT FOUND: \n\n",
+                       notFound + "gr\n" + notFound + "x' or '1'='1\n" +
+                           notFound + "\n"),
+              RunDb(sandbox_,
+                    {"-d", "solo", "--delete", "grp", "-d", "both", "-d", "gr",
+                     "-d", "x' or '1'='1", "-d", "", "-r", ""},
+                    options));
     EXPECT_EQ("other\n", EventsLeft());
-
-    run = RunDb(sandbox_, {"--deleteall", "--deleteall"}, options);
-    EXPECT_EQ(overIpc ? "  Successfully deleted 1 events\n"
-                      : "  Successfully deleted all 1 events\n",
-              run.out);
-    EXPECT_EQ("  No events found...no action taken.\n", run.err);
+    EXPECT_EQ(Expected(overIpc ? "  Successfully deleted 1 events\n"
+                               : "  Successfully deleted all 1 events\n",
+                       "  No events found...no action taken.\n"),
+              RunDb(sandbox_, {"--deleteall", "--deleteall"}, options));
     EXPECT_EQ("", EventsLeft());
   }
   EXPECT_EQ(
@@ -78,20 +68,17 @@ TEST_F(DeletionTest, DeletesExactlyWhatTheIdNamesOnBothPaths) {
 // counted, and the run fails.
 TEST_F(DeletionTest, RefusedDeletionIsReportedLeftOutOfTheCountAndFails) {
   CreateCatalogue(sandbox_, kCatalogue);
-  RunResult run = RunDb(sandbox_, {"-d", "grp", "--deleteall"},
-                        {true,
-                         {"--refuse-delete", "g1", "--refuse-delete", "g2",
-                          "--refuse-delete", "g3"}});
-  EXPECT_EQ(
-      "  Successfully deleted 0 events:  id = grp\n"
-      "  Successfully deleted 4 events\n",
-      run.out);
   const std::string refused =
       "  Failed to delete event:  reid= g1  groupId= grp\n"
       "  Failed to delete event:  reid= g2  groupId= grp\n"
       "  Failed to delete event:  reid= g3  groupId= grp\n";
-  EXPECT_EQ(refused + refused, run.err);
-  EXPECT_EQ(1, run.status);
+  EXPECT_EQ(Expected("  Successfully deleted 0 events:  id = grp\n"
+                     "  Successfully deleted 4 events\n",
+                     refused + refused, 1),
+            RunDb(sandbox_, {"-d", "grp", "--deleteall"},
+                  {true,
+                   {"--refuse-delete", "g1", "--refuse-delete", "g2",
+                    "--refuse-delete", "g3"}}));
   EXPECT_EQ("g1\ng2\ng3\n", EventsLeft());
 }
 
@@ -105,13 +92,10 @@ TEST_F(DeletionTest, DirectDeletionReportsTheRowsItRemoved) {
                       "('g2', 'q', 'a'); CREATE TRIGGER kept BEFORE DELETE ON "
                       "events WHEN old.reid IN ('g2', 'g3', 'solo', 'both', "
                       "'child', 'other') BEGIN SELECT RAISE(IGNORE); END;");
-  RunResult run = RunDb(sandbox_, {"-d", "grp", "-d", "solo", "--deleteall"});
-  EXPECT_EQ("  Successfully deleted 1 event:  id = grp\n", run.out);
-  EXPECT_EQ(
-      "  Event or groupId not found:  id = solo\n"
-      "  No events found...no action taken.\n",
-      run.err);
-  EXPECT_EQ(0, run.status);
+  EXPECT_EQ(Expected("  Successfully deleted 1 event:  id = grp\n",
+                     "  Event or groupId not found:  id = solo\n"
+                     "  No events found...no action taken.\n"),
+            RunDb(sandbox_, {"-d", "grp", "-d", "solo", "--deleteall"}));
   EXPECT_EQ("solo\ng2\ng3\nboth\nchild\nother\n", EventsLeft());
   EXPECT_EQ("g2\n", QueryCatalogue(sandbox_, "select reid from eventanswers"));
 }

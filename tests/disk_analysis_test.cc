@@ -18,8 +18,7 @@ using DiskAnalysisTest = SandboxTest;
 TEST_F(DiskAnalysisTest, ChecksOneFileAtATimeInOrderByEitherPath) {
   for (bool overIpc : {false, true}) {
     SCOPED_TRACE(overIpc ? "over IPC" : "direct");
-    RemoveSandbox(sandbox_);
-    sandbox_ = MakeSandbox();
+    Renew();
     CreateCatalogue(sandbox_,
                     "INSERT INTO streamfiles (number) VALUES (1), (2), (3);");
     const std::string step = "echo \"$* [$(tail -n1 " + sandbox_.dir +
@@ -40,18 +39,16 @@ TEST_F(DiskAnalysisTest, ChecksOneFileAtATimeInOrderByEitherPath) {
                     "packet 3: FAIL no sync byte\\ndetail\\nFAIL again\\n' ;;\n"
                     "  *) printf 'fail in lower case\\nFailure\\n' ;;\n"
                     "esac");
-    RunResult run = RunDb(sandbox_, {"-a", "d"}, RunOptions{overIpc, {}});
     EXPECT_EQ(
-        "File count = 3\n"
-        " Checking 1.ts:  extracting.../mnt/hd/1.ts  checking...PASS\n"
-        " Checking 2.ts:  extracting...no copy reported\n"
-        " Checking 3.ts:  extracting.../mnt/hd/3.ts  checking...packet 3: "
-        "FAIL no sync byte\n"
-        "detail\n"
-        "FAIL again\n"
-        "\n",
-        run.out);
-    EXPECT_EQ("", run.err);
+        Expected(
+            "File count = 3\n"
+            " Checking 1.ts:  extracting.../mnt/hd/1.ts  checking...PASS\n"
+            " Checking 2.ts:  extracting...no copy reported\n"
+            " Checking 3.ts:  extracting.../mnt/hd/3.ts  checking...packet 3: "
+            "FAIL no sync byte\n"
+            "detail\n"
+            "FAIL again\n\n"),
+        RunDb(sandbox_, {"-a", "d"}, RunOptions{overIpc, {}}));
     EXPECT_EQ(
         "-x 1 [ Checking 1.ts:  extracting...] 0\n"
         "-a /mnt/hd/1.ts [ Checking 1.ts:  extracting.../mnt/hd/1.ts  "
@@ -105,16 +102,20 @@ TEST_F(DiskAnalysisTest, ToolThatCannotRunFailsTheFileAndTheRun) {
   }
 }
 
-// A name longer than the pieces that tool output is read in is shown whole.
-TEST_F(DiskAnalysisTest, LongCopiedNameIsShownWhole) {
+// Tool output is read in pieces of 1,023 bytes: a name that fills the first
+// piece, runs on into the second, or past 2 KiB into the third is shown
+// whole.
+TEST_F(DiskAnalysisTest, LongCopiedNamesAreShownWhole) {
   CreateCatalogue(sandbox_, "INSERT INTO streamfiles (number) VALUES (1);");
-  const std::string name = "/mnt/hd/" + std::string(1500, 'n') + ".ts";
-  FakeCommand(sandbox_, "StreamMgrCli", "echo 'copied: " + name + "'");
-  RunResult run = RunDb(sandbox_, {"-a", "d"});
-  EXPECT_EQ("File count = 1\n Checking 1.ts:  extracting..." + name +
-                "  checking...PASS\n\n",
-            run.out);
-  EXPECT_EQ(0, run.status);
+  for (size_t length : {1023 - 8, 1024 - 8, 2049}) {
+    const std::string name = "/mnt/hd/" + std::string(length - 11, 'n') + ".ts";
+    FakeCommand(sandbox_, "StreamMgrCli",
+                "touch /mnt/hd/1.ts; echo 'copied: " + name + "'");
+    EXPECT_EQ(Expected("File count = 1\n Checking 1.ts:  extracting..." + name +
+                       "  checking...PASS\n\n"),
+              RunDb(sandbox_, {"-a", "d"}))
+        << length;
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,8 +22,6 @@ struct RunOptions {
   // namespaces, and let the fake pidof print its pid.
   bool daemon = false;
   std::vector<std::string> daemonArgs;
-  // Bind a listener at /dev/log; what it receives lands in logs/syslog.
-  bool captureSyslog = false;
   // Where db's stdout goes instead of the case's out file (such as
   // "/dev/full", or "&-" to close it), or a command that reads it and
   // writes the out file.
@@ -40,6 +39,8 @@ struct RunOptions {
   // With a value, the stand-in client in db waits at most this long for a
   // reply, whatever timeout db asked for.
   int clientMaxWaitMs = 0;
+  // The TZ that db runs in; what it logs lands in logs/syslog.
+  std::string timeZone = "UTC";
 };
 
 struct RunResult {
@@ -47,6 +48,14 @@ struct RunResult {
   std::string err;
   int status = -1;
 };
+bool operator==(const RunResult& a, const RunResult& b);
+void PrintTo(const RunResult& run, std::ostream* os);
+
+// What a run that wrote `out` and `err` and ended with `status` returns.
+inline RunResult Expected(const std::string& out, const std::string& err = "",
+                          int status = 0) {
+  return {out, err, status};
+}
 
 // Makes a fresh case directory with silent fakes of pidof, sql,
 // StreamMgrCli and filePes that log their arguments to logs/NAME.log.
@@ -80,6 +89,11 @@ RunResult RunDb(const Sandbox& sandbox, const std::vector<std::string>& args,
 class SandboxTest : public ::testing::Test {
  protected:
   ~SandboxTest() override { RemoveSandbox(sandbox_); }
+  // Starts the case over in a fresh sandbox.
+  void Renew() {
+    RemoveSandbox(sandbox_);
+    sandbox_ = MakeSandbox();
+  }
 
   Sandbox sandbox_ = MakeSandbox();
 };

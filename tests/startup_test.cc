@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "tests/listing_heads.h"
 #include "tests/sandbox.h"
 
 namespace {
@@ -76,13 +77,7 @@ const char kSizesUnreadable[] =
     "unable to prepare: select number, size from streamfilesmainunable to "
     "access database\n";
 
-class StartupTest : public ::testing::Test {
- protected:
-  void SetUp() override { sandbox_ = MakeSandbox(); }
-  void TearDown() override { RemoveSandbox(sandbox_); }
-
-  Sandbox sandbox_;
-};
+using StartupTest = SandboxTest;
 
 // No streammgr directory, then the directory without the catalogue: db
 // alone never opens it; an option reports the open code as the exit status,
@@ -91,20 +86,17 @@ class StartupTest : public ::testing::Test {
 TEST_F(StartupTest, UsageAloneNeedsNoCatalogueAndOpenFailureIsTheStatus) {
   for (bool directory : {false, true}) {
     if (directory) mkdir((sandbox_.hd + "/streammgr").c_str(), 0755);
-    RunResult bare = RunDb(sandbox_, {});
-    EXPECT_EQ(Usage(kNotRunning), bare.out);
-    EXPECT_EQ("", bare.err);
-    EXPECT_EQ(0, bare.status);
-    RunResult run = RunDb(sandbox_, {"-t"});
-    EXPECT_EQ(std::string("error opening sqlite3\n") + kSizesUnreadable +
-                  "unable to prepare: select tbl_name from sqlite_master "
-                  "where type='table'",
-              run.err);
-    EXPECT_EQ(14, run.status);
+    EXPECT_EQ(Expected(Usage(kNotRunning)), RunDb(sandbox_, {}));
+    const std::string err = std::string("error opening sqlite3\n") +
+                            kSizesUnreadable +
+                            "unable to prepare: select tbl_name from "
+                            "sqlite_master where type='table'";
+    EXPECT_EQ(Expected(kTablesHeads + std::string("\n"), err, 14),
+              RunDb(sandbox_, {"-t"}));
     RunOptions full;
     full.stdoutFile = "/dev/full";
     RunResult unwritten = RunDb(sandbox_, {"-t"}, full);
-    EXPECT_EQ(run.err + "db: write error: No space left on device\n",
+    EXPECT_EQ(err + "db: write error: No space left on device\n",
               unwritten.err);
     EXPECT_EQ(1, unwritten.status);
     EXPECT_EQ(0, RunDb(sandbox_, {"-h", "-t"}).status);
@@ -123,12 +115,11 @@ TEST_F(StartupTest, UsageAloneNeedsNoCatalogueAndOpenFailureIsTheStatus) {
 TEST_F(StartupTest, UsageSaysRunningWhileStreamMgrRunsAndAsksItNothing) {
   CreateCatalogue(sandbox_, "");
   const std::string requests = sandbox_.dir + "/requests";
-  const RunOptions daemon{true, {"--request-log", requests}};
-  EXPECT_EQ(Usage(kRunning), RunDb(sandbox_, {}, daemon).out);
-  RunResult run = RunDb(sandbox_, {"-h"}, daemon);
-  EXPECT_EQ(Usage(kRunning), run.out);
-  EXPECT_EQ("", run.err);
-  EXPECT_EQ(0, run.status);
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{}, {"-h"}}) {
+    EXPECT_EQ(Expected(Usage(kRunning)),
+              RunDb(sandbox_, args, {true, {"--request-log", requests}}));
+  }
   EXPECT_EQ("", ReadFile(requests));
 }
 
@@ -136,25 +127,21 @@ TEST_F(StartupTest, UsageSaysRunningWhileStreamMgrRunsAndAsksItNothing) {
 // ambiguous, so unknown, and a missing argument is unknown too.
 TEST_F(StartupTest, HelpAndUnknownOptionsShowTheScreenInCommandLineOrder) {
   CreateCatalogue(sandbox_, "");
-  RunResult run = RunDb(sandbox_, {"--help", "-x", "-t", "--del", "5",
-                                   "--usage", "--nope", "--he", "-f"});
   const std::string help = Usage(kNotRunning);
   const std::string unknown =
       Usage(kNotRunning, "Error: unknown option specified");
-  EXPECT_EQ(help + unknown +
-                "\nTable Name    Entries\n============  =======\n"
-                "events             0\neventanswers       0\n"
-                "streamfiles        0\nstatus             0\n\n" +
-                unknown + help + unknown + help + unknown,
-            run.out);
   const std::string program = DB_BINARY;
-  EXPECT_EQ(program + ": invalid option -- 'x'\n" + program +
-                ": option '--del' is ambiguous; possibilities: '--delete' "
-                "'--deleteall'\n" +
-                program + ": unrecognized option '--nope'\n" + program +
-                ": option requires an argument -- 'f'\n",
-            run.err);
-  EXPECT_EQ(0, run.status);
+  EXPECT_EQ(Expected(help + unknown + kTablesHeads +
+                         "events             0\neventanswers       0\n"
+                         "streamfiles        0\nstatus             0\n\n" +
+                         unknown + help + unknown + help + unknown,
+                     program + ": invalid option -- 'x'\n" + program +
+                         ": option '--del' is ambiguous; possibilities: "
+                         "'--delete' '--deleteall'\n" +
+                         program + ": unrecognized option '--nope'\n" +
+                         program + ": option requires an argument -- 'f'\n"),
+            RunDb(sandbox_, {"--help", "-x", "-t", "--del", "5", "--usage",
+                             "--nope", "--he", "-f"}));
 }
 
 // The catalogue has no file table and the pool is missing. The sizes that
@@ -162,21 +149,20 @@ TEST_F(StartupTest, HelpAndUnknownOptionsShowTheScreenInCommandLineOrder) {
 TEST_F(StartupTest, MissingPoolAndFileTableAreReportedAndStartUpGoesOn) {
   CreateCatalogue(sandbox_, "drop table streamfiles;");
   ASSERT_EQ(0, rmdir((sandbox_.hd + "/streams").c_str()));
-  RunResult run = RunDb(sandbox_, {"-h"});
-  EXPECT_EQ(std::string(" cannot proceed without fileAccess initialized\n") +
-                kSizesUnreadable,
-            run.err);
-  EXPECT_EQ(Usage(kNotRunning), run.out);
-  EXPECT_EQ(1, run.status);
+  EXPECT_EQ(Expected(Usage(kNotRunning),
+                     std::string(" cannot proceed without fileAccess "
+                                 "initialized\n") +
+                         kSizesUnreadable,
+                     1),
+            RunDb(sandbox_, {"-h"}));
 }
 
 TEST_F(StartupTest, UnreachableStreamMgrEndsTheRunWithStatusOne) {
   CreateCatalogue(sandbox_, "");
   FakeCommand(sandbox_, "pidof", "echo 1234");
-  RunResult run = RunDb(sandbox_, {"-h", "-e"});
-  EXPECT_EQ("", run.out) << "no option may run";
-  EXPECT_EQ("Error initializing the ipc connection\n", run.err);
-  EXPECT_EQ(1, run.status);
+  // No option may run.
+  EXPECT_EQ(Expected("", "Error initializing the ipc connection\n", 1),
+            RunDb(sandbox_, {"-h", "-e"}));
   EXPECT_EQ("StreamMgr\n", ReadFile(sandbox_.logs + "/pidof.log"));
 }
 
