@@ -21,15 +21,17 @@ const std::string kTimes = "11/14/23 22:13:20  22:14:50           0";
 
 // The cells up to Stg of an event made by Events(): `states` holds the State
 // and SplitState cells, `parts` the Prt, Tot and Stg cells, `times` the
-// Start Time, StopTime and ExportTime cells with their separators.
+// Start Time, StopTime and ExportTime cells with their separators, `codes`
+// the c/r cell.
 std::string Head(std::string reid,
                  const std::string& states = "RecordCmpl  NotNeeded ",
                  const std::string& parts = "  0    0    N",
-                 std::string group = "", const std::string& times = kTimes) {
+                 std::string group = "", const std::string& times = kTimes,
+                 const std::string& codes = "c r") {
   reid.resize(30, ' ');
   group.resize(30, ' ');
-  return reid + states + "     90  " + times +
-         "        1000        1180  c r   N      2  " + group + parts + "  ";
+  return reid + states + "     90  " + times + "        1000        1180  " +
+         codes + "   N      2  " + group + parts + "  ";
 }
 
 // Rows of `heads` with the size cell `size`, "NA" hours, then `after`.
@@ -95,25 +97,30 @@ TEST_F(EventListingsTest, BothListingsShowLocalTimesAcrossSummerTime) {
   }
 }
 
-// Every listing over one catalogue: each state name and "Invalid" ones, a
-// three-part group, a row with a NULL totalparts, and an id that would match
-// every row if it were not quoted.
+// Every listing over one catalogue: each state name and "Invalid" ones,
+// each code letter and "?" for codes below and past them, a three-part
+// group, a row with a NULL totalparts, and an id that would match every row
+// if it were not quoted.
 TEST_F(EventListingsTest, EveryListingOnBothPaths) {
   CreateCatalogue(sandbox_,
                   Events({"'EV1', 0, 3, '', 0, 0", "'T1', 1, 4, '', 0, 2",
                           "'W7', 7, -1, '', 1, NULL", "'P1', 2, 0, 'G1', 1, 3",
                           "'P2', 3, 1, 'G1', 2, 3", "'P3', 0, 2, 'G1', 3, 3",
-                          "'N5', -1, 5, '', -1, -1"}));
+                          "'N5', -1, 5, '', -1, -1"}) +
+                      "update events set ccode = 2, rcode = 3 where reid = "
+                      "'W7'; update events set ccode = -1, rcode = 4 where "
+                      "reid = 'N5';");
   FakeCommand(sandbox_, "sql", "echo 'rows of sql'");
   const std::string ev1 = Head("EV1", "RecordCmpl  AlreadySpl");
   const std::string t1 = Head("T1", "Transfered  ExportOnly", "  0    2    N");
-  const std::string w7 = Head("W7", "   Invalid     Invalid", "  1    0    N");
+  const std::string w7 =
+      Head("W7", "   Invalid     Invalid", "  1    0    N", "", kTimes, "a k");
   const std::vector<std::string> group = {
       Head("P1", "Recording   NotChecked", "  1    3    N", "G1"),
       Head("P2", "InPost      NotNeeded ", "  2    3    N", "G1"),
       Head("P3", "RecordCmpl  SplitPend ", "  3    3    N", "G1")};
-  const std::string n5 =
-      Head("N5", "   Invalid     Invalid", "4294967295  4294967295    N");
+  const std::string n5 = Head("N5", "   Invalid     Invalid",
+                              "4294967295  4294967295    N", "", kTimes, "? ?");
   const std::vector<std::string> split = {ev1,      t1,       w7,
                                           group[0], group[1], group[2]};
   for (bool daemon : {false, true}) {
