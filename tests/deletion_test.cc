@@ -26,7 +26,8 @@ class DeletionTest : public SandboxTest {
 TEST_F(DeletionTest, DeletesExactlyWhatTheIdNamesOnBothPaths) {
   for (bool overIpc : {false, true}) {
     SCOPED_TRACE(overIpc ? "over IPC" : "direct");
-    Renew();
+    RemoveSandbox(sandbox_);
+    sandbox_ = MakeSandbox();
     CreateCatalogue(sandbox_, kCatalogue);
     const RunOptions options{overIpc, {"--request-log", sandbox_.dir + "/log"}};
     const std::string notFound = overIpc

@@ -18,7 +18,8 @@ using DiskAnalysisTest = SandboxTest;
 TEST_F(DiskAnalysisTest, ChecksOneFileAtATimeInOrderByEitherPath) {
   for (bool overIpc : {false, true}) {
     SCOPED_TRACE(overIpc ? "over IPC" : "direct");
-    Renew();
+    RemoveSandbox(sandbox_);
+    sandbox_ = MakeSandbox();
     CreateCatalogue(sandbox_,
                     "INSERT INTO streamfiles (number) VALUES (1), (2), (3);");
     const std::string step = "echo \"$* [$(tail -n1 " + sandbox_.dir +

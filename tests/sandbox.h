@@ -89,11 +89,6 @@ RunResult RunDb(const Sandbox& sandbox, const std::vector<std::string>& args,
 class SandboxTest : public ::testing::Test {
  protected:
   ~SandboxTest() override { RemoveSandbox(sandbox_); }
-  // Starts the case over in a fresh sandbox.
-  void Renew() {
-    RemoveSandbox(sandbox_);
-    sandbox_ = MakeSandbox();
-  }
 
   Sandbox sandbox_ = MakeSandbox();
 };
