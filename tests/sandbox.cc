@@ -31,38 +31,36 @@ std::string CheckedCommand(const char* binary) {
          " " + ShellQuoted(binary);
 }
 
-// The script run inside the namespaces: mounts, fakes, daemon, db.
+// The script run inside the namespaces, in the case directory: mounts,
+// fakes, daemon, db. await waits up to 10 s for its condition.
 std::string RunScript(const Sandbox& sandbox,
                       const std::vector<std::string>& args,
                       const RunOptions& options) {
-  const std::string dir = ShellQuoted(sandbox.dir);
   std::ostringstream script;
-  script << "set -u\ncd " << dir << "\n"
-         << "fail() { echo \"$1\" > " << dir << "/harness.err; exit 90; }\n"
+  script << "set -u\ncd " << ShellQuoted(sandbox.dir) << "\n"
+         << "fail() { echo \"$1\" > harness.err; exit 90; }\n"
+         << "await() { n=0; until eval \"$1\"; do n=$((n+1));"
+         << " [ $n -gt 1000 ] && fail \"$2\"; sleep 0.01; done; }\n"
          << "mount --make-rprivate / || fail 'cannot make mounts private'\n"
          << "mount -t tmpfs tmpfs /mnt || fail 'cannot mount /mnt'\n"
-         << "mkdir /mnt/hd && mount --bind " << ShellQuoted(sandbox.hd)
-         << " /mnt/hd || fail 'cannot mount /mnt/hd'\n"
-         << "export PATH=" << ShellQuoted(sandbox.bin) << ":\"$PATH\"\n"
-         << "export TZ=" << ShellQuoted(options.timeZone)
+         << "mkdir /mnt/hd && mount --bind hd /mnt/hd || fail 'cannot mount "
+            "/mnt/hd'\n"
+         << "export PATH=" << ShellQuoted(sandbox.bin)
+         << ":\"$PATH\" TZ=" << ShellQuoted(options.timeZone)
          << " STANDIN_LOG_FILE=" << ShellQuoted(sandbox.logs + "/syslog")
          << "\n";
   if (options.daemon) {
     // A "ready" left by an earlier run of the case must not be taken for
-    // this daemon's.
-    script << "rm -f " << dir << "/daemon.out\n"
-           << CheckedCommand(STREAMMGR_BINARY);
+    // this daemon's; later runs see the case's own pidof again.
+    script << "rm -f daemon.out\n" << CheckedCommand(STREAMMGR_BINARY);
     for (const std::string& arg : options.daemonArgs) {
       script << " " << ShellQuoted(arg);
     }
-    script << " > " << dir << "/daemon.out 2> " << dir << "/daemon.err &\n"
-           << "daemon=$!\n"
-           << "n=0; until grep -q ready " << dir << "/daemon.out; do"
-           << " n=$((n+1)); [ $n -gt 1000 ] && fail 'StreamMgr did not start';"
-           << " sleep 0.01; done\n"
-           << "mv " << dir << "/bin/pidof " << dir << "/pidof.saved\n"
-           << "printf '#!/bin/sh\\necho %s\\n' $daemon > " << dir
-           << "/bin/pidof && chmod +x " << dir << "/bin/pidof\n";
+    script << " > daemon.out 2> daemon.err &\ndaemon=$!\n"
+           << "await 'grep -q ready daemon.out' 'StreamMgr did not start'\n"
+           << "mv bin/pidof pidof.saved\n"
+           << "printf '#!/bin/sh\\necho %s\\n' $daemon > bin/pidof\n"
+           << "chmod +x bin/pidof\n";
   }
   if (options.clientMaxWaitMs > 0) {
     script << "export STANDIN_CLIENT_MAX_WAIT_MS=" << options.clientMaxWaitMs
@@ -72,31 +70,25 @@ std::string RunScript(const Sandbox& sandbox,
   for (const std::string& arg : args) db += " " + ShellQuoted(arg);
   db += " < /dev/null";
   const std::string out =
-      options.stdoutFile.empty() ? dir + "/out" : options.stdoutFile;
-  const std::string err = options.mergeStderr ? "2>&1" : "2> " + dir + "/err";
+      options.stdoutFile.empty() ? "out" : options.stdoutFile;
+  const std::string err = options.mergeStderr ? "2>&1" : "2> err";
   if (options.signal != 0) {
-    script << db << " >" << out << " " << err << " &\n"
-           << "pid=$!\nn=0; until [ -e "
-           << ShellQuoted(options.signalWhenExists)
-           << " ]; do n=$((n+1)); [ $n -gt 1000 ] && fail 'no signal sent';"
-           << " sleep 0.01; done\n"
-           << "kill -" << options.signal << " $pid\nwait $pid\n";
+    script << db << " >" << out << " " << err << " &\npid=$!\nawait "
+           << ShellQuoted("[ -e " + ShellQuoted(options.signalWhenExists) +
+                          " ]")
+           << " 'no signal sent'\n"
+           << "kill -" << options.signal << " $pid\nwait $pid\n"
+           << "echo $? > status\n";
   } else if (!options.stdoutReader.empty()) {
-    script << "(" << db << " " << err << "; echo $? > " << dir << "/status) | "
-           << options.stdoutReader << " > " << dir << "/out\n";
+    script << "(" << db << " " << err << "; echo $? > status) | "
+           << options.stdoutReader << " > out\n";
   } else {
-    script << db << " >" << out << " " << err << "\n";
-  }
-  if (options.stdoutReader.empty()) {
-    script << "echo $? > " << dir << "/status\n";
+    script << db << " >" << out << " " << err << "\necho $? > status\n";
   }
   if (options.daemon) {
-    // Later runs of the case see the case's own pidof again.
-    script << "kill -TERM $daemon; wait $daemon\nmv " << dir << "/pidof.saved "
-           << dir << "/bin/pidof\n";
+    script << "kill -TERM $daemon; wait $daemon\nmv pidof.saved bin/pidof\n";
   }
-  script << "exit 0\n";
-  return script.str();
+  return script.str() + "exit 0\n";
 }
 
 // Runs `sql` on the case's catalogue opened with `flags`; rows as lines of

@@ -10,66 +10,47 @@
 
 namespace {
 
-const char kUsageBody[] =
-    "         [-h] or [--help] or [--usage] Shows this help message\n"
-    "         [-a] or [--analyze] <d|s[z]>  Analyze the database and stream "
-    "files (d = entire disk, s = split events)\n"
-    "                    d = Analyze entire disk: all possible split points A) "
-    "playable within 2 seconds, B) on frame boundary\n"
-    "                    s = Analyze all split events: total parts, 2-sec "
-    "overlap, last part >= 2 sec\n"
-    "                    znn = Optional split event verification that all "
-    "parts are < nn GB in size\n"
-    "         [-d] or [--delete] <reid>  Delete this REID or all events with "
-    "this groupId\n"
-    "                 [--deleteall]      Delete all events\n"
-    "         [-e] or [--events]         Display the events table\n"
-    "         [-f] or [--files] <[*?num]s[0-3]cfklnrt>   Display the files "
-    "table.  One or more options required:\n"
-    "                    Options can be combined, and are processed in the "
-    "order entered (might be important for sorting).\n"
-    "                    [*?num] = Display a specific file num (or combined "
-    "with wildcards). Default sort by num\n"
-    "                    s[0-3]  = Display a specific stream number (i.e. show "
-    "file chain).  Default sort by start tick\n"
-    "                    a = Display allocated file(s) (to be written next). "
-    "Default sort by start tick\n"
-    "                    c = Display current file(s) being written. Default "
-    "sort by start tick\n"
-    "                    f = Display 'Free' or 'UsedFree' files.  Default sort "
-    "by start tick\n"
-    "                    k = Display 'UsedKeep' files (i.e. files locked by "
-    "untransferred events). Default sort by start tick\n"
-    "                    l = Limit output to the first 20 items.\n"
-    "                    n = Sort by file number\n"
-    "                    r = Reverse the sort\n"
-    "                    t = Sort by start tick\n"
-    "                    NOTE: if * is used, entire string must be enclosed in "
-    "single quotes: e.g. '*r'\n"
-    "                    Example: db -f '*r' = display all files, reverse "
-    "sorted by (default) file number\n"
-    "                    Example: db -f 20?tr = display files 200-209, reverse "
-    "sorted by start tick\n"
-    "                    Example: db -f s0f = display free files for stream 0, "
-    "sorted by (default) start tick\n"
-    "                    Example: db -f s2 = display file chain for stream 2, "
-    "sorted by (default) start tick\n"
-    "         [-r] or [--reid] <reid>  Display only this REID or groupId\n"
-    "         [-p] or [--split]        Display only events that have been "
-    "split\n"
-    "         [-s] or [--status]       Display the status table\n"
-    "         [-t] or [--tables]       Display the list of tables and number "
-    "of rows in each\n"
-    "         [-u] or [--un]           Display only events that are "
-    "un-transferred (and un-confirmed)\n"
-    "\n";
+// The help screen from the end of its "Usage: PROGRAM" line.
+const char kUsageBody[] = R"(
+         [-h] or [--help] or [--usage] Shows this help message
+         [-a] or [--analyze] <d|s[z]>  Analyze the database and stream files (d = entire disk, s = split events)
+                    d = Analyze entire disk: all possible split points A) playable within 2 seconds, B) on frame boundary
+                    s = Analyze all split events: total parts, 2-sec overlap, last part >= 2 sec
+                    znn = Optional split event verification that all parts are < nn GB in size
+         [-d] or [--delete] <reid>  Delete this REID or all events with this groupId
+                 [--deleteall]      Delete all events
+         [-e] or [--events]         Display the events table
+         [-f] or [--files] <[*?num]s[0-3]cfklnrt>   Display the files table.  One or more options required:
+                    Options can be combined, and are processed in the order entered (might be important for sorting).
+                    [*?num] = Display a specific file num (or combined with wildcards). Default sort by num
+                    s[0-3]  = Display a specific stream number (i.e. show file chain).  Default sort by start tick
+                    a = Display allocated file(s) (to be written next). Default sort by start tick
+                    c = Display current file(s) being written. Default sort by start tick
+                    f = Display 'Free' or 'UsedFree' files.  Default sort by start tick
+                    k = Display 'UsedKeep' files (i.e. files locked by untransferred events). Default sort by start tick
+                    l = Limit output to the first 20 items.
+                    n = Sort by file number
+                    r = Reverse the sort
+                    t = Sort by start tick
+                    NOTE: if * is used, entire string must be enclosed in single quotes: e.g. '*r'
+                    Example: db -f '*r' = display all files, reverse sorted by (default) file number
+                    Example: db -f 20?tr = display files 200-209, reverse sorted by start tick
+                    Example: db -f s0f = display free files for stream 0, sorted by (default) start tick
+                    Example: db -f s2 = display file chain for stream 2, sorted by (default) start tick
+         [-r] or [--reid] <reid>  Display only this REID or groupId
+         [-p] or [--split]        Display only events that have been split
+         [-s] or [--status]       Display the status table
+         [-t] or [--tables]       Display the list of tables and number of rows in each
+         [-u] or [--un]           Display only events that are un-transferred (and un-confirmed)
+
+)";
 
 // The help screen: `message` on a line of its own when there is one, then
 // the body, closed by the status line that the probe decided.
 std::string Usage(const char* status, const std::string& message = "") {
   std::string text = "\n\n";
   if (!message.empty()) text += message + "\n";
-  return text + "Usage: " + DB_BINARY + "\n" + kUsageBody + status;
+  return text + "Usage: " + DB_BINARY + kUsageBody + status;
 }
 
 const char kNotRunning[] = "StreamMgr is currently NOT running\n\n";
