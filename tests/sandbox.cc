@@ -169,12 +169,14 @@ std::string QueryCatalogue(const Sandbox& sandbox, const std::string& sql) {
 }
 
 void FakeCommand(const Sandbox& sandbox, const std::string& name,
-                 const std::string& body) {
+                 const std::string& body, mode_t mode) {
   const std::string path = sandbox.bin + "/" + name;
+  std::remove(path.c_str());
+  if (mode == 0) return;
   WriteFile(path, "#!/bin/sh\nprintf '%s\\n' \"$*\" >> " +
                       ShellQuoted(sandbox.logs + "/" + name + ".log") + "\n" +
                       body + "\n");
-  chmod(path.c_str(), 0755);
+  chmod(path.c_str(), mode);
 }
 
 void StageEvent(const Sandbox& sandbox, const std::string& reid,

@@ -2,6 +2,7 @@
 #define DB_TESTS_SANDBOX_H_
 
 #include <gtest/gtest.h>
+#include <sys/types.h>
 
 #include <ostream>
 #include <string>
@@ -68,9 +69,9 @@ void CreateCatalogue(const Sandbox& sandbox, const std::string& sql);
 std::string QueryCatalogue(const Sandbox& sandbox, const std::string& sql);
 
 // Replaces the fake `name` with a script running `body` (after the line
-// that logs its arguments).
+// that logs its arguments) with permissions `mode`; with mode 0, with none.
 void FakeCommand(const Sandbox& sandbox, const std::string& name,
-                 const std::string& body);
+                 const std::string& body, mode_t mode = 0755);
 
 // Stages event `reid`: writes hd/connectionmgr/REID.mtd holding `mtd` and
 // an REID.xml whose streams element holds `streams`.
@@ -80,8 +81,8 @@ void StageEvent(const Sandbox& sandbox, const std::string& reid,
 void WriteFile(const std::string& path, const std::string& content);
 std::string ReadFile(const std::string& path);
 
-// Runs the shipped db with `args`; the case fails loudly when the sandbox
-// cannot be set up.
+// Runs the shipped db with `args` in the case directory; the case fails
+// loudly when the sandbox cannot be set up.
 RunResult RunDb(const Sandbox& sandbox, const std::vector<std::string>& args,
                 const RunOptions& options = RunOptions());
 
