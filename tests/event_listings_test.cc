@@ -43,19 +43,16 @@ std::string Rows(const std::vector<std::string>& heads,
   return rows;
 }
 
-// Events from `values`, each the reid, state, splitstate, groupId, part and
-// totalparts, with codes c and r, no BG, 2 files, ticks 1000 to 1180, 90
+// Events of `rows`, each "(reid, state, splitstate, groupId, part,
+// totalparts)", with codes c and r, no BG, 2 files, ticks 1000 to 1180, 90
 // seconds from 1700000000, never exported.
-std::string Events(const std::vector<std::string>& values) {
-  std::string sql;
-  for (const std::string& row : values) {
-    sql +=
-        "insert into events (reid, state, splitstate, groupId, part, "
-        "totalparts, ccode, rcode, starttick, starttime, exporttime, "
-        "stoptick, stoptime, bg, streamstate, totalfiles) values (" +
-        row + ", 1, 0, 1000, 1700000000, 0, 1180, 1700000090, 0, 0, 2);\n";
-  }
-  return sql;
+std::string Events(const std::string& rows) {
+  return "insert into events (reid, state, splitstate, groupId, part, "
+         "totalparts) values " +
+         rows +
+         "; update events set ccode = 1, rcode = 0, starttick = 1000, "
+         "starttime = 1700000000, exporttime = 0, stoptick = 1180, stoptime = "
+         "1700000090, bg = 0, streamstate = 0, totalfiles = 2;";
 }
 
 using EventListingsTest = SandboxTest;
@@ -77,7 +74,7 @@ TEST_F(EventListingsTest, EmptyTableShowsOnlyTheHeads) {
 TEST_F(EventListingsTest, BothListingsShowLocalTimesAcrossSummerTime) {
   CreateCatalogue(
       sandbox_,
-      Events({"'E', 0, 1, '', 0, 0"}) +
+      Events("('E', 0, 1, '', 0, 0)") +
           "update events set starttime = 1698541155, stoptime = 1698541245, "
           "exporttime = 1679792355; insert into streamfiles values (1, 0, 2, "
           "1000, 2000, 1679792355, 1679792445, 0, 0, 4096, 1);");
@@ -102,14 +99,14 @@ TEST_F(EventListingsTest, BothListingsShowLocalTimesAcrossSummerTime) {
 // group, a row with a NULL totalparts, and an id that would match every row
 // if it were not quoted.
 TEST_F(EventListingsTest, EveryListingOnBothPaths) {
-  CreateCatalogue(sandbox_,
-                  Events({"'EV1', 0, 3, '', 0, 0", "'T1', 1, 4, '', 0, 2",
-                          "'W7', 7, -1, '', 1, NULL", "'P1', 2, 0, 'G1', 1, 3",
-                          "'P2', 3, 1, 'G1', 2, 3", "'P3', 0, 2, 'G1', 3, 3",
-                          "'N5', -1, 5, '', -1, -1"}) +
-                      "update events set ccode = 2, rcode = 3 where reid = "
-                      "'W7'; update events set ccode = -1, rcode = 4 where "
-                      "reid = 'N5';");
+  CreateCatalogue(
+      sandbox_, Events("('EV1', 0, 3, '', 0, 0), ('T1', 1, 4, '', 0, 2), "
+                       "('W7', 7, -1, '', 1, NULL), ('P1', 2, 0, 'G1', 1, 3), "
+                       "('P2', 3, 1, 'G1', 2, 3), ('P3', 0, 2, 'G1', 3, 3), "
+                       "('N5', -1, 5, '', -1, -1)") +
+                    "update events set ccode = 2, rcode = 3 where reid = "
+                    "'W7'; update events set ccode = -1, rcode = 4 where "
+                    "reid = 'N5';");
   FakeCommand(sandbox_, "sql", "echo 'rows of sql'");
   const std::string ev1 = Head("EV1", "RecordCmpl  AlreadySpl");
   const std::string t1 = Head("T1", "Transfered  ExportOnly", "  0    2    N");
@@ -154,8 +151,8 @@ TEST_F(EventListingsTest, EveryListingOnBothPaths) {
 // The size is worked out alike on both paths: the direct one shows it.
 TEST_F(EventListingsTest, SizeComesFromStagedMetadata) {
   CreateCatalogue(sandbox_,
-                  Events({"'Z5', 0, 1, '', 0, 0", "'Z15', 0, 1, '', 0, 0",
-                          "'ZX', 0, 1, '', 0, 0", "'ZM', 0, 1, '', 0, 0"}));
+                  Events("('Z5', 0, 1, '', 0, 0), ('Z15', 0, 1, '', 0, 0), "
+                         "('ZX', 0, 1, '', 0, 0), ('ZM', 0, 1, '', 0, 0)"));
   StageEvent(
       sandbox_, "Z5", std::string(1000, 'm'),
       "<stream><a name='1' src='7'/><b name='2' src='8' start-offset='1000'/>"
@@ -189,7 +186,7 @@ TEST_F(EventListingsTest, HoursTillReExportAndTheFirstAnswer) {
   const time_t sixHoursAgo = time(nullptr) - 6 * 3600 + 5;
   CreateCatalogue(
       sandbox_,
-      Events({"'H6', 0, 1, '', 0, 0", "'H0', 0, 1, '', 0, 0"}) +
+      Events("('H6', 0, 1, '', 0, 0), ('H0', 0, 1, '', 0, 0)") +
           "update events set exporttime=" + std::to_string(sixHoursAgo) +
           " where reid='H6';\ninsert into eventanswers values ('H6', 'Q', "
           "'Answer text'), ('H6', 'Q', 'second');\n");
