@@ -14,12 +14,9 @@ const char kCatalogue[] =
     " ('g2', 'grp'), ('g3', 'grp'), ('both', ''), ('child', 'both'),"
     " ('other', '');";
 
-class DeletionTest : public SandboxTest {
- protected:
-  std::string EventsLeft() {
-    return QueryCatalogue(sandbox_, "select reid from events order by rowid");
-  }
-};
+const char kEventsLeft[] = "select reid from events order by rowid";
+
+using DeletionTest = SandboxTest;
 
 // A quote in the id must not widen the match; an empty id asks nothing,
 // neither to delete nor to list.
@@ -43,12 +40,12 @@ TEST_F(DeletionTest, DeletesExactlyWhatTheIdNamesOnBothPaths) {
                     {"-d", "solo", "--delete", "grp", "-d", "both", "-d", "gr",
                      "-d", "x' or '1'='1", "-d", "", "-r", ""},
                     options));
-    EXPECT_EQ("other\n", EventsLeft());
+    EXPECT_EQ("other\n", QueryCatalogue(sandbox_, kEventsLeft));
     EXPECT_EQ(Expected(overIpc ? "  Successfully deleted 1 events\n"
                                : "  Successfully deleted all 1 events\n",
                        "  No events found...no action taken.\n"),
               RunDb(sandbox_, {"--deleteall", "--deleteall"}, options));
-    EXPECT_EQ("", EventsLeft());
+    EXPECT_EQ("", QueryCatalogue(sandbox_, kEventsLeft));
   }
   EXPECT_EQ(
       "events\tselect * from events where reid='solo' or groupId='solo'\n"
@@ -80,7 +77,7 @@ TEST_F(DeletionTest, RefusedDeletionIsReportedLeftOutOfTheCountAndFails) {
                   {true,
                    {"--refuse-delete", "g1", "--refuse-delete", "g2",
                     "--refuse-delete", "g3"}}));
-  EXPECT_EQ("g1\ng2\ng3\n", EventsLeft());
+  EXPECT_EQ("g1\ng2\ng3\n", QueryCatalogue(sandbox_, kEventsLeft));
 }
 
 // Rows that go between the count and the delete, here kept by a trigger
@@ -97,7 +94,8 @@ TEST_F(DeletionTest, DirectDeletionReportsTheRowsItRemoved) {
                      "  Event or groupId not found:  id = solo\n"
                      "  No events found...no action taken.\n"),
             RunDb(sandbox_, {"-d", "grp", "-d", "solo", "--deleteall"}));
-  EXPECT_EQ("solo\ng2\ng3\nboth\nchild\nother\n", EventsLeft());
+  EXPECT_EQ("solo\ng2\ng3\nboth\nchild\nother\n",
+            QueryCatalogue(sandbox_, kEventsLeft));
   EXPECT_EQ("g2\n", QueryCatalogue(sandbox_, "select reid from eventanswers"));
 }
 

@@ -132,22 +132,18 @@ void PrintTo(const RunResult& run, std::ostream* os) {
 
 Sandbox MakeSandbox() {
   char pattern[] = "/tmp/db-case.XXXXXX";
-  Sandbox sandbox;
   if (mkdtemp(pattern) == nullptr) {
     ADD_FAILURE() << "cannot make a case directory";
-    return sandbox;
+    return Sandbox();
   }
-  sandbox.dir = pattern;
-  sandbox.hd = sandbox.dir + "/hd";
-  sandbox.bin = sandbox.dir + "/bin";
-  sandbox.logs = sandbox.dir + "/logs";
-  for (const std::string& dir :
+  const std::string dir = pattern;
+  const Sandbox sandbox{dir, dir + "/hd", dir + "/bin", dir + "/logs"};
+  for (const std::string& path :
        {sandbox.hd, sandbox.bin, sandbox.logs, sandbox.hd + "/streams"}) {
-    mkdir(dir.c_str(), 0755);
+    mkdir(path.c_str(), 0755);
   }
-  FakeCommand(sandbox, "pidof", "exit 1");
-  for (const char* name : {"sql", "StreamMgrCli", "filePes"}) {
-    FakeCommand(sandbox, name, "exit 0");
+  for (const char* name : {"pidof", "sql", "StreamMgrCli", "filePes"}) {
+    FakeCommand(sandbox, name, name == std::string("pidof") ? "exit 1" : "");
   }
   return sandbox;
 }
@@ -203,33 +199,29 @@ std::string ReadFile(const std::string& path) {
 
 RunResult RunDb(const Sandbox& sandbox, const std::vector<std::string>& args,
                 const RunOptions& options) {
-  RunResult result;
+  const std::string dir = sandbox.dir + "/";
   // What an earlier run of the case left must not be taken for this one's.
-  for (const char* name : {"/out", "/err", "/status"}) {
-    std::remove((sandbox.dir + name).c_str());
+  for (const char* name : {"out", "err", "status"}) {
+    std::remove((dir + name).c_str());
   }
-  const std::string script = sandbox.dir + "/run.sh";
-  WriteFile(script, RunScript(sandbox, args, options));
-  const int shell =
-      system(("unshare --mount --net -- /bin/sh " + ShellQuoted(script) +
-              " > " + ShellQuoted(sandbox.dir + "/harness.out") + " 2>&1")
-                 .c_str());
-  const std::string status = ReadFile(sandbox.dir + "/status");
+  WriteFile(dir + "run.sh", RunScript(sandbox, args, options));
+  const int shell = system(("cd " + ShellQuoted(dir) +
+                            " && unshare --mount --net -- /bin/sh run.sh > "
+                            "harness.out 2>&1")
+                               .c_str());
+  const std::string status = ReadFile(dir + "status");
   if (status.empty()) {
     ADD_FAILURE() << "the sandbox could not be set up (namespaces need root): "
                   << "exit " << WEXITSTATUS(shell) << " "
-                  << ReadFile(sandbox.dir + "/harness.err")
-                  << ReadFile(sandbox.dir + "/harness.out");
-    return result;
+                  << ReadFile(dir + "harness.err")
+                  << ReadFile(dir + "harness.out");
+    return RunResult();
   }
-  result.out = ReadFile(sandbox.dir + "/out");
-  result.err = ReadFile(sandbox.dir + "/err");
-  result.status = atoi(status.c_str());
   // No case gives the daemon a statement it cannot prepare, so anything it
   // writes to stderr is a fault, such as a sanitizer's report.
-  if (options.daemon && !ReadFile(sandbox.dir + "/daemon.err").empty()) {
+  if (options.daemon && !ReadFile(dir + "daemon.err").empty()) {
     ADD_FAILURE() << "StreamMgr wrote to stderr: "
-                  << ReadFile(sandbox.dir + "/daemon.err");
+                  << ReadFile(dir + "daemon.err");
   }
-  return result;
+  return {ReadFile(dir + "out"), ReadFile(dir + "err"), atoi(status.c_str())};
 }
