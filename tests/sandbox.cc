@@ -43,8 +43,8 @@ std::string RunScript(const Sandbox& sandbox,
          << " [ $n -gt 1000 ] && fail \"$2\"; sleep 0.01; done; }\n"
          << "mount --make-rprivate / || fail 'cannot make mounts private'\n"
          << "mount -t tmpfs tmpfs /mnt || fail 'cannot mount /mnt'\n"
-         << "mkdir /mnt/hd && mount --bind hd /mnt/hd || fail 'cannot mount "
-            "/mnt/hd'\n"
+         << "mkdir /mnt/hd && mount --bind " << ShellQuoted(sandbox.hd)
+         << " /mnt/hd || fail 'cannot mount /mnt/hd'\n"
          << "export PATH=" << ShellQuoted(sandbox.bin)
          << ":\"$PATH\" TZ=" << ShellQuoted(options.timeZone)
          << " STANDIN_LOG_FILE=" << ShellQuoted(sandbox.logs + "/syslog")
@@ -143,7 +143,8 @@ Sandbox MakeSandbox() {
     mkdir(path.c_str(), 0755);
   }
   for (const char* name : {"pidof", "sql", "StreamMgrCli", "filePes"}) {
-    FakeCommand(sandbox, name, name == std::string("pidof") ? "exit 1" : "");
+    FakeCommand(sandbox, name,
+                name == std::string("pidof") ? "exit 1" : "exit 0");
   }
   return sandbox;
 }

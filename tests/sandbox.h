@@ -40,10 +40,12 @@ struct RunOptions {
   // With a value, the stand-in client in db waits at most this long for a
   // reply, whatever timeout db asked for.
   int clientMaxWaitMs = 0;
-  // The TZ that db runs in; what it logs lands in logs/syslog.
+  // The TZ that db runs in.
   std::string timeZone = "UTC";
 };
 
+// What a run wrote on stdout and stderr, and its exit status; compared and
+// printed whole.
 struct RunResult {
   std::string out;
   std::string err;
@@ -69,7 +71,7 @@ void CreateCatalogue(const Sandbox& sandbox, const std::string& sql);
 std::string QueryCatalogue(const Sandbox& sandbox, const std::string& sql);
 
 // Replaces the fake `name` with a script running `body` (after the line
-// that logs its arguments) with permissions `mode`; with mode 0, with none.
+// that logs its arguments) with permissions `mode`; mode 0 leaves none.
 void FakeCommand(const Sandbox& sandbox, const std::string& name,
                  const std::string& body, mode_t mode = 0755);
 
@@ -81,8 +83,8 @@ void StageEvent(const Sandbox& sandbox, const std::string& reid,
 void WriteFile(const std::string& path, const std::string& content);
 std::string ReadFile(const std::string& path);
 
-// Runs the shipped db with `args` in the case directory; the case fails
-// loudly when the sandbox cannot be set up.
+// Runs the shipped db with `args` in the case directory; what it logs lands
+// in logs/syslog. The case fails loudly when the sandbox cannot be set up.
 RunResult RunDb(const Sandbox& sandbox, const std::vector<std::string>& args,
                 const RunOptions& options = RunOptions());
 
