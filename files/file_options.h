@@ -7,7 +7,7 @@
 // What the files listing shows and in which order; one record accumulates
 // every -f of a command line.
 struct FileOptions {
-  std::string numberPattern = "%";  // SQL LIKE pattern for the file number
+  std::string numberPattern = "%";  // file number LIKE pattern, never empty
   int32_t stream = 99;              // 0 to 3; 99 is every stream
   bool showCurrent = false;
   bool showAllocated = false;

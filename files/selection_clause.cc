@@ -23,10 +23,8 @@ std::string SelectionClause(const FileOptions& options) {
   std::string where;
   if (options.showCurrent) {
     where = " next=0 and previous!=0";
-  } else if (!options.numberPattern.empty()) {
-    where = " number like '" + options.numberPattern + "'";
   } else {
-    where = " number like '%'";
+    where = " number like '" + options.numberPattern + "'";
   }
   if (options.stream != kAllStreams) {
     where += " and stream=" + std::to_string(options.stream);

@@ -1,10 +1,12 @@
-// Unit tests of the -a argument parser.
+// Unit tests of the -a argument parser; the arguments that
+// tests/split_analysis_test.cc runs are pinned down there, end to end.
 
 #include "maintenance/analysis_options.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <tuple>
 
 namespace {
 
@@ -18,11 +20,6 @@ TEST(AnalysisOptionsTest, AppliesEachLetterUpToTheFirstItDoesNotAccept) {
     uint32_t limit;
   } cases[] = {
       {"", 7, true, false, false, 7},
-      {"sz4", 0, true, false, true, 4},
-      {"sz100", 0, true, false, true, 100},
-      {"ds", 0, true, true, true, 0},
-      {"sz4d", 0, true, true, true, 4},
-      {"zs12", 0, true, false, true, 12},
       {"zsd12", 0, true, true, true, 12},
       {"zsd", 9, true, true, true, 9},
       {"z1s2", 0, false, false, true, 1},
@@ -30,20 +27,18 @@ TEST(AnalysisOptionsTest, AppliesEachLetterUpToTheFirstItDoesNotAccept) {
       {"z000000000000000000004", 0, true, false, false, 4},
       {"z4294967295", 0, true, false, false, 4294967295u},
       {"z4294967296", 0, true, false, false, 4294967295u},
-      {"x", 0, false, false, false, 0},
-      {"sx", 0, false, false, true, 0},
       {"S", 0, false, false, false, 0},
   };
   for (const auto& c : cases) {
     AnalysisOptions options;
     options.maxPartSizeGB = c.limitBefore;
     std::string argument = c.argument;
-    EXPECT_EQ(c.consumed, ProcessAnalysisOptions(&argument, &options))
+    const bool consumed = ProcessAnalysisOptions(&argument, &options);
+    EXPECT_EQ(
+        std::make_tuple(c.consumed, c.consumed, c.disk, c.split, c.limit),
+        std::make_tuple(consumed, argument.empty(), options.analyzeDisk,
+                        options.analyzeSplitEvents, options.maxPartSizeGB))
         << c.argument;
-    EXPECT_EQ(c.disk, options.analyzeDisk) << c.argument;
-    EXPECT_EQ(c.split, options.analyzeSplitEvents) << c.argument;
-    EXPECT_EQ(c.limit, options.maxPartSizeGB) << c.argument;
-    EXPECT_EQ(c.consumed, argument.empty()) << c.argument;
   }
 }
 

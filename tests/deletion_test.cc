@@ -14,12 +14,9 @@ const char kCatalogue[] =
     " ('g2', 'grp'), ('g3', 'grp'), ('both', ''), ('child', 'both'),"
     " ('other', '');";
 
-class DeletionTest : public SandboxTest {
- protected:
-  std::string EventsLeft() {
-    return QueryCatalogue(sandbox_, "select reid from events order by rowid");
-  }
-};
+const char kEventsLeft[] = "select reid from events order by rowid";
+
+using DeletionTest = SandboxTest;
 
 // A quote in the id must not widen the match; an empty id asks nothing,
 // neither to delete nor to list.
@@ -29,35 +26,26 @@ TEST_F(DeletionTest, DeletesExactlyWhatTheIdNamesOnBothPaths) {
     RemoveSandbox(sandbox_);
     sandbox_ = MakeSandbox();
     CreateCatalogue(sandbox_, kCatalogue);
-    const RunOptions options =
-        overIpc ? RunOptions{true, {"--request-log", sandbox_.dir + "/log"}}
-                : RunOptions();
-    RunResult run = RunDb(sandbox_,
-                          {"-d", "solo", "--delete", "grp", "-d", "both", "-d",
-                           "gr", "-d", "x' or '1'='1", "-d", "", "-r", ""},
-                          options);
-    EXPECT_EQ(
-        "  Successfully deleted 1 event:  id = solo\n"
-        "  Successfully deleted 3 events:  id = grp\n"
-        "  Successfully deleted 2 events:  id = both\n"
-        "\nNOT FOUND: \n\n",
-        run.out);
-    EXPECT_EQ(0, run.status);
-    EXPECT_EQ(overIpc ? "  Event or groupId not found: gr\n"
-                        "  Event or groupId not found: x' or '1'='1\n"
-                        "  Event or groupId not found: \n"
-                      : "  Event or groupId not found:  id = gr\n"
-                        "  Event or groupId not found:  id = x' or '1'='1\n"
-                        "  Event or groupId not found:  id = \n",
-              run.err);
-    EXPECT_EQ("other\n", EventsLeft());
-
-    run = RunDb(sandbox_, {"--deleteall", "--deleteall"}, options);
-    EXPECT_EQ(overIpc ? "  Successfully deleted 1 events\n"
-                      : "  Successfully deleted all 1 events\n",
-              run.out);
-    EXPECT_EQ("  No events found...no action taken.\n", run.err);
-    EXPECT_EQ("", EventsLeft());
+    const RunOptions options{overIpc, {"--request-log", sandbox_.dir + "/log"}};
+    const std::string notFound = overIpc
+                                     ? "  Event or groupId not found: "
+                                     : "  Event or groupId not found:  id = ";
+    EXPECT_EQ(Expected("  Successfully deleted 1 event:  id = solo\n"
+                       "  Successfully deleted 3 events:  id = grp\n"
+                       "  Successfully deleted 2 events:  id = both\n"
+                       "\nNOT FOUND: \n\n",
+                       notFound + "gr\n" + notFound + "x' or '1'='1\n" +
+                           notFound + "\n"),
+              RunDb(sandbox_,
+                    {"-d", "solo", "--delete", "grp", "-d", "both", "-d", "gr",
+                     "-d", "x' or '1'='1", "-d", "", "-r", ""},
+                    options));
+    EXPECT_EQ("other\n", QueryCatalogue(sandbox_, kEventsLeft));
+    EXPECT_EQ(Expected(overIpc ? "  Successfully deleted 1 events\n"
+                               : "  Successfully deleted all 1 events\n",
+                       "  No events found...no action taken.\n"),
+              RunDb(sandbox_, {"--deleteall", "--deleteall"}, options));
+    EXPECT_EQ("", QueryCatalogue(sandbox_, kEventsLeft));
   }
   EXPECT_EQ(
       "events\tselect * from events where reid='solo' or groupId='solo'\n"
@@ -78,21 +66,18 @@ TEST_F(DeletionTest, DeletesExactlyWhatTheIdNamesOnBothPaths) {
 // counted, and the run fails.
 TEST_F(DeletionTest, RefusedDeletionIsReportedLeftOutOfTheCountAndFails) {
   CreateCatalogue(sandbox_, kCatalogue);
-  RunResult run = RunDb(sandbox_, {"-d", "grp", "--deleteall"},
-                        {true,
-                         {"--refuse-delete", "g1", "--refuse-delete", "g2",
-                          "--refuse-delete", "g3"}});
-  EXPECT_EQ(
-      "  Successfully deleted 0 events:  id = grp\n"
-      "  Successfully deleted 4 events\n",
-      run.out);
   const std::string refused =
       "  Failed to delete event:  reid= g1  groupId= grp\n"
       "  Failed to delete event:  reid= g2  groupId= grp\n"
       "  Failed to delete event:  reid= g3  groupId= grp\n";
-  EXPECT_EQ(refused + refused, run.err);
-  EXPECT_EQ(1, run.status);
-  EXPECT_EQ("g1\ng2\ng3\n", EventsLeft());
+  EXPECT_EQ(Expected("  Successfully deleted 0 events:  id = grp\n"
+                     "  Successfully deleted 4 events\n",
+                     refused + refused, 1),
+            RunDb(sandbox_, {"-d", "grp", "--deleteall"},
+                  {true,
+                   {"--refuse-delete", "g1", "--refuse-delete", "g2",
+                    "--refuse-delete", "g3"}}));
+  EXPECT_EQ("g1\ng2\ng3\n", QueryCatalogue(sandbox_, kEventsLeft));
 }
 
 // Rows that go between the count and the delete, here kept by a trigger
@@ -105,14 +90,12 @@ TEST_F(DeletionTest, DirectDeletionReportsTheRowsItRemoved) {
                       "('g2', 'q', 'a'); CREATE TRIGGER kept BEFORE DELETE ON "
                       "events WHEN old.reid IN ('g2', 'g3', 'solo', 'both', "
                       "'child', 'other') BEGIN SELECT RAISE(IGNORE); END;");
-  RunResult run = RunDb(sandbox_, {"-d", "grp", "-d", "solo", "--deleteall"});
-  EXPECT_EQ("  Successfully deleted 1 event:  id = grp\n", run.out);
-  EXPECT_EQ(
-      "  Event or groupId not found:  id = solo\n"
-      "  No events found...no action taken.\n",
-      run.err);
-  EXPECT_EQ(0, run.status);
-  EXPECT_EQ("solo\ng2\ng3\nboth\nchild\nother\n", EventsLeft());
+  EXPECT_EQ(Expected("  Successfully deleted 1 event:  id = grp\n",
+                     "  Event or groupId not found:  id = solo\n"
+                     "  No events found...no action taken.\n"),
+            RunDb(sandbox_, {"-d", "grp", "-d", "solo", "--deleteall"}));
+  EXPECT_EQ("solo\ng2\ng3\nboth\nchild\nother\n",
+            QueryCatalogue(sandbox_, kEventsLeft));
   EXPECT_EQ("g2\n", QueryCatalogue(sandbox_, "select reid from eventanswers"));
 }
 

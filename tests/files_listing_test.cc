@@ -11,15 +11,15 @@
 namespace {
 
 // The printed row of a file from 01/02/70 00:00:00 to 01:00:00 (86400 to
-// 90000; the sandbox runs in UTC) with stop tick 2000, no previous or next
-// file and type 1.
+// 90000; the sandbox runs in UTC) with stop tick 2000 and no previous or
+// next file.
 std::string Row(int number, int stream, const char* state, int startTick,
-                int size = 4096) {
+                const char* type = "Norm", int size = 4096) {
   char row[128];
   snprintf(row, sizeof(row),
            "%6d  %6d  %8s  %8d  01/02/70 00:00:00  01:00:00  %10d        2000"
-           "     0     0  Norm  \n",
-           number, stream, state, size, startTick);
+           "     0     0  %s  \n",
+           number, stream, state, size, startTick, type);
   return row;
 }
 
@@ -58,41 +58,40 @@ class FilesListingTest : public SandboxTest {
   std::string requests_;
 };
 
-// Files 2 and 4 hold odd values. Only a file with no next file takes its
-// pool file's size, and only over IPC: 4 does, 2 does not.
+// Files 2 and 4 hold odd values; the files show every state and type. Only
+// a file with no next file takes its pool file's size, and only over IPC: 4
+// does, 2 does not.
 TEST_F(FilesListingTest, WorkedExamplesOddValuesAndNoMatchOnBothPaths) {
   CreateCatalogue(
       sandbox_,
       "insert into streamfiles values (7, 2, 3, 500, 2000, 86400, 90000, 0, 0, "
-      "4096, 1), (200, 0, 0, 300, 2000, 86400, 90000, 0, 0, 4096, 1), (201, 0, "
-      "2, 100, 2000, 86400, 90000, 0, 0, 4096, 1), (202, 0, 3, 200, 2000, "
+      "4096, 1), (200, 0, 0, 300, 2000, 86400, 90000, 0, 0, 4096, 0), (201, 0, "
+      "2, 100, 2000, 86400, 90000, 0, 0, 4096, 2), (202, 0, 3, 200, 2000, "
       "86400, 90000, 0, 0, 4096, 1), (2000, 2, 1, 400, 2000, 86400, 90000, 0, "
       "0, 4096, 1), (2, 3, 1, -1, 2000, 86400, 90000, 12345, 3, 123456789, 3),"
-      " (4, 1, 7, 1000, 2000, 86400, 90000, 0, 0, 100, 1);");
+      " (4, 1, 7, 1000, 2000, 86400, 90000, 0, 0, 100, 4);");
   WriteFile(sandbox_.hd + "/streams/2", std::string(777, 'x'));
   WriteFile(sandbox_.hd + "/streams/4", std::string(12345, 'x'));
   const std::string r7 = Row(7, 2, "UsedKeep", 500);
-  const std::string r200 = Row(200, 0, "Free    ", 300);
-  const std::string r201 = Row(201, 0, "UsedFree", 100);
+  const std::string r200 = Row(200, 0, "Free    ", 300, "Init");
+  const std::string r201 = Row(201, 0, "UsedFree", 100, "Bkgd");
   const std::string r202 = Row(202, 0, "UsedKeep", 200);
   const std::string r2000 = Row(2000, 2, "Allocatd", 400);
   auto expect = [&](const char* argument, const std::string& where,
                     const std::string& rows, std::string remote = "") {
     SCOPED_TRACE(argument);
-    RunResult direct = RunDb(sandbox_, {"-f", argument});
-    RunResult viaIpc = RunOverIpc({"--files", argument});
-    EXPECT_EQ(kFilesHeads + rows, direct.out);
-    EXPECT_EQ(kFilesHeads + (remote.empty() ? rows : remote), viaIpc.out);
+    EXPECT_EQ(Expected(kFilesHeads + rows), RunDb(sandbox_, {"-f", argument}));
+    EXPECT_EQ(Expected(kFilesHeads + (remote.empty() ? rows : remote)),
+              RunOverIpc({"--files", argument}));
     EXPECT_EQ(Requests(where), requests_);
-    EXPECT_EQ("", direct.err + viaIpc.err);
   };
   const std::string high = r2000 + r202 + r201 + r200 + r7;
   const std::string low =
       "     2       3  Allocatd  123456789  01/02/70 00:00:00  01:00:00  "
       "4294967295        2000  12345     3  Wiped  \n\n7 items\n\n";
   expect("*r", " number like '%' order by number desc",
-         high + Row(4, 1, "Invalid", 1000, 100) + low,
-         high + Row(4, 1, "Invalid", 1000, 12345) + low);
+         high + Row(4, 1, "Invalid", 1000, "Invalid", 100) + low,
+         high + Row(4, 1, "Invalid", 1000, "Invalid", 12345) + low);
   expect("20?tr", " number like '20_' order by starttick desc",
          r200 + r202 + r201 + "\n3 items\n\n");
   expect("s0f",
@@ -135,19 +134,17 @@ TEST_F(FilesListingTest, OverIpcMoreThanAThousandComeInPagesUnlessLimited) {
                   "case when i <= 2500 then 2 when i <= 3500 then 1 else 3 "
                   "end, 2, i, 2000, 86400, 90000, 0, 0, 4096, 1 from n");
   std::vector<std::string> args{"-f", "s2", "-f", "s1", "-f", "s3", "-f", "l"};
-  RunResult remote = RunOverIpc(args);
+  const std::string listings =
+      Listing(1, 2500, 2, 2500) + Listing(2501, 3500, 1, 1000) +
+      Listing(3501, 4501, 3, 1001) + Listing(3501, 3520, 3, 1001);
+  EXPECT_EQ(Expected(listings), RunOverIpc(args));
   const std::string on = " number like '%' and stream=";
   EXPECT_EQ(Requests(on + "2 order by starttick asc", {0, 1000, 2000}) +
                 Requests(on + "1 order by starttick asc") +
                 Requests(on + "3 order by starttick asc", {0, 1000}) +
                 Requests(on + "3 order by starttick asc limit 20"),
             requests_);
-  const std::string listings =
-      Listing(1, 2500, 2, 2500) + Listing(2501, 3500, 1, 1000) +
-      Listing(3501, 4501, 3, 1001) + Listing(3501, 3520, 3, 1001);
-  EXPECT_EQ(listings, remote.out);
-  EXPECT_EQ("", remote.err);
-  EXPECT_EQ(listings, RunDb(sandbox_, args).out) << "the direct path";
+  EXPECT_EQ(Expected(listings), RunDb(sandbox_, args)) << "the direct path";
 }
 
 }  // namespace

@@ -24,4 +24,7 @@ const char kFilesHeads[] =
     "======  ======  ========  ========  =================  ========  "
     "==========  ==========  ====  ====  ====  \n";
 
+// The empty line, header and rule that open the table inventory.
+const char kTablesHeads[] = "\nTable Name    Entries\n============  =======\n";
+
 #endif  // DB_TESTS_LISTING_HEADS_H_

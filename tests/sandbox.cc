@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -16,88 +17,50 @@ namespace {
 
 std::string ShellQuoted(const std::string& text) {
   std::string quoted = "'";
-  for (char c : text) {
-    if (c == '\'') {
-      quoted += "'\\''";
-    } else {
-      quoted += c;
-    }
-  }
+  for (char c : text) quoted += c == '\'' ? "'\\''" : std::string(1, c);
   return quoted + "'";
 }
 
-// The command that starts a shipped binary; binaries built for another
-// machine run through the emulator in DB_EMULATOR.
-std::string ShippedCommand(const char* binary) {
-  const std::string emulator = DB_EMULATOR;
-  if (emulator.empty()) return ShellQuoted(binary);
-  return emulator + " " + ShellQuoted(binary);
-}
-
-// The command that starts the tool or the daemon: behind the words of
-// DB_WRAPPER when the environment sets it (scripts/valgrind.sh runs both
-// under memcheck so).
+// The command that starts the tool or the daemon: binaries built for
+// another machine run through the emulator in DB_EMULATOR, and both behind
+// the words of DB_WRAPPER when the environment sets it (scripts/valgrind.sh
+// runs them under memcheck so).
 std::string CheckedCommand(const char* binary) {
   const char* wrapper = getenv("DB_WRAPPER");
-  if (wrapper == nullptr || wrapper[0] == '\0') return ShippedCommand(binary);
-  return std::string(wrapper) + " " + ShippedCommand(binary);
+  return std::string(wrapper != nullptr ? wrapper : "") + " " + DB_EMULATOR +
+         " " + ShellQuoted(binary);
 }
 
-void MakeExecutable(const std::string& path, const std::string& script) {
-  WriteFile(path, script);
-  chmod(path.c_str(), 0755);
-}
-
-std::string FakeScript(const Sandbox& sandbox, const std::string& name,
-                       const std::string& body) {
-  return "#!/bin/sh\nprintf '%s\\n' \"$*\" >> " +
-         ShellQuoted(sandbox.logs + "/" + name + ".log") + "\n" + body + "\n";
-}
-
-// The script run inside the namespaces: mounts, fakes, daemon, db.
+// The script run inside the namespaces, in the case directory: mounts,
+// fakes, daemon, db. await waits up to 10 s for its condition.
 std::string RunScript(const Sandbox& sandbox,
                       const std::vector<std::string>& args,
                       const RunOptions& options) {
-  const std::string dir = ShellQuoted(sandbox.dir);
   std::ostringstream script;
-  script << "set -u\ncd " << dir << "\n"
-         << "fail() { echo \"$1\" > " << dir << "/harness.err; exit 90; }\n"
+  script << "set -u\ncd " << ShellQuoted(sandbox.dir) << "\n"
+         << "fail() { echo \"$1\" > harness.err; exit 90; }\n"
+         << "await() { n=0; until eval \"$1\"; do n=$((n+1));"
+         << " [ $n -gt 1000 ] && fail \"$2\"; sleep 0.01; done; }\n"
          << "mount --make-rprivate / || fail 'cannot make mounts private'\n"
          << "mount -t tmpfs tmpfs /mnt || fail 'cannot mount /mnt'\n"
          << "mkdir /mnt/hd && mount --bind " << ShellQuoted(sandbox.hd)
-         << " /mnt/hd || fail 'cannot mount /mnt/hd'\n";
-  if (options.captureSyslog) {
-    // A private /dev, so the listener's /dev/log is the case's own.
-    script
-        << "mkdir /mnt/dev && mount --rbind /dev /mnt/dev"
-           " && mount -t tmpfs tmpfs /dev || fail 'cannot make /dev'\n"
-           "for node in null zero full random urandom tty; do\n"
-           "  touch /dev/$node && mount --bind /mnt/dev/$node /dev/$node\n"
-           "done\n"
-        << ShippedCommand(SYSLOG_LISTENER) << " /dev/log " << dir
-        << "/logs/syslog &\n"
-           "listener=$!\n"
-           "n=0; while [ ! -S /dev/log ]; do n=$((n+1));"
-           " [ $n -gt 500 ] && fail 'no syslog listener'; sleep 0.01; done\n";
-  }
-  script << "export PATH=" << ShellQuoted(sandbox.bin) << ":\"$PATH\"\n"
-         << "export TZ=UTC\n";
+         << " /mnt/hd || fail 'cannot mount /mnt/hd'\n"
+         << "export PATH=" << ShellQuoted(sandbox.bin)
+         << ":\"$PATH\" TZ=" << ShellQuoted(options.timeZone)
+         << " STANDIN_LOG_FILE=" << ShellQuoted(sandbox.logs + "/syslog")
+         << "\n";
   if (options.daemon) {
     // A "ready" left by an earlier run of the case must not be taken for
-    // this daemon's.
-    script << "rm -f " << dir << "/daemon.out\n"
-           << CheckedCommand(STREAMMGR_BINARY);
+    // this daemon's; later runs see the case's own pidof again.
+    script << "rm -f daemon.out\n" << CheckedCommand(STREAMMGR_BINARY);
     for (const std::string& arg : options.daemonArgs) {
       script << " " << ShellQuoted(arg);
     }
-    script << " > " << dir << "/daemon.out 2> " << dir << "/daemon.err &\n"
-           << "daemon=$!\n"
-           << "n=0; until grep -q ready " << dir << "/daemon.out; do"
-           << " n=$((n+1)); [ $n -gt 1000 ] && fail 'StreamMgr did not start';"
-           << " sleep 0.01; done\n"
-           << "mv " << dir << "/bin/pidof " << dir << "/pidof.saved\n"
-           << "printf '#!/bin/sh\\necho %s\\n' $daemon > " << dir
-           << "/bin/pidof && chmod +x " << dir << "/bin/pidof\n";
+    script << " > daemon.out 2> daemon.err &\ndaemon=$!\n"
+           << "await 'grep -q ready daemon.out' 'StreamMgr did not start'\n"
+           << "mv bin/pidof pidof.saved\n"
+           << "printf '#!/bin/sh\\necho %s\\n' $daemon > bin/pidof\n"
+           << "chmod +x bin/pidof\n";
   }
   if (options.clientMaxWaitMs > 0) {
     script << "export STANDIN_CLIENT_MAX_WAIT_MS=" << options.clientMaxWaitMs
@@ -111,111 +74,110 @@ std::string RunScript(const Sandbox& sandbox,
          ")";
   }
   const std::string out =
-      options.stdoutFile.empty() ? dir + "/out" : options.stdoutFile;
-  const std::string err = options.mergeStderr ? "2>&1" : "2> " + dir + "/err";
+      options.stdoutFile.empty() ? "out" : options.stdoutFile;
+  const std::string err = options.mergeStderr ? "2>&1" : "2> err";
   if (options.signal != 0) {
-    script << db << " >" << out << " " << err << " &\n"
-           << "pid=$!\nn=0; until [ -e "
-           << ShellQuoted(options.signalWhenExists)
-           << " ]; do n=$((n+1)); [ $n -gt 1000 ] && fail 'no signal sent';"
-           << " sleep 0.01; done\n"
-           << "kill -" << options.signal << " $pid\nwait $pid\n";
+    script << db << " >" << out << " " << err << " &\npid=$!\nawait "
+           << ShellQuoted("[ -e " + ShellQuoted(options.signalWhenExists) +
+                          " ]")
+           << " 'no signal sent'\n"
+           << "kill -" << options.signal << " $pid\nwait $pid\n"
+           << "echo $? > status\n";
   } else if (!options.stdoutReader.empty()) {
-    script << "(" << db << " " << err << "; echo $? > " << dir << "/status) | "
-           << options.stdoutReader << " > " << dir << "/out\n";
+    script << "(" << db << " " << err << "; echo $? > status) | "
+           << options.stdoutReader << " > out\n";
   } else {
-    script << db << " >" << out << " " << err << "\n";
-  }
-  if (options.stdoutReader.empty()) {
-    script << "echo $? > " << dir << "/status\n";
+    script << db << " >" << out << " " << err << "\necho $? > status\n";
   }
   if (options.daemon) {
-    // Later runs of the case see the case's own pidof again.
-    script << "kill -TERM $daemon; wait $daemon; echo $? > " << dir
-           << "/daemon.status\n"
-           << "mv " << dir << "/pidof.saved " << dir << "/bin/pidof\n";
+    script << "kill -TERM $daemon; wait $daemon\nmv pidof.saved bin/pidof\n";
   }
-  if (options.captureSyslog) script << "kill $listener; wait $listener\n";
-  script << "exit 0\n";
-  return script.str();
+  return script.str() + "exit 0\n";
+}
+
+// Runs `sql` on the case's catalogue opened with `flags`; rows as lines of
+// '|'-joined values.
+std::string RunOnCatalogue(const Sandbox& sandbox, const std::string& sql,
+                           int flags) {
+  const std::string path = sandbox.hd + "/streammgr/stream.db";
+  sqlite3* catalogue = nullptr;
+  char* error = nullptr;
+  std::string rows;
+  auto addRow = [](void* rows, int count, char** values, char**) {
+    std::string* text = static_cast<std::string*>(rows);
+    for (int i = 0; i < count; ++i) {
+      *text += (i > 0 ? "|" : "") + std::string(values[i] ? values[i] : "NULL");
+    }
+    *text += "\n";
+    return 0;
+  };
+  if (sqlite3_open_v2(path.c_str(), &catalogue, flags, nullptr) != SQLITE_OK ||
+      sqlite3_exec(catalogue, sql.c_str(), addRow, &rows, &error) !=
+          SQLITE_OK) {
+    ADD_FAILURE() << path << ": "
+                  << (error ? error : sqlite3_errmsg(catalogue));
+  }
+  sqlite3_free(error);
+  sqlite3_close(catalogue);
+  return rows;
 }
 
 }  // namespace
 
+bool operator==(const RunResult& a, const RunResult& b) {
+  return a.out == b.out && a.err == b.err && a.status == b.status;
+}
+
+void PrintTo(const RunResult& run, std::ostream* os) {
+  *os << "status " << run.status << "\nstdout:\n"
+      << run.out << "\nstderr:\n"
+      << run.err;
+}
+
 Sandbox MakeSandbox() {
   char pattern[] = "/tmp/db-case.XXXXXX";
-  Sandbox sandbox;
   if (mkdtemp(pattern) == nullptr) {
     ADD_FAILURE() << "cannot make a case directory";
-    return sandbox;
+    return Sandbox();
   }
-  sandbox.dir = pattern;
-  sandbox.hd = sandbox.dir + "/hd";
-  sandbox.bin = sandbox.dir + "/bin";
-  sandbox.logs = sandbox.dir + "/logs";
-  for (const std::string& dir : {sandbox.hd, sandbox.bin, sandbox.logs}) {
-    mkdir(dir.c_str(), 0755);
+  const std::string dir = pattern;
+  const Sandbox sandbox{dir, dir + "/hd", dir + "/bin", dir + "/logs"};
+  for (const std::string& path :
+       {sandbox.hd, sandbox.bin, sandbox.logs, sandbox.hd + "/streams"}) {
+    mkdir(path.c_str(), 0755);
   }
-  mkdir((sandbox.hd + "/streams").c_str(), 0755);
-  FakeCommand(sandbox, "pidof", "exit 1");
-  for (const char* name : {"sql", "StreamMgrCli", "filePes"}) {
-    FakeCommand(sandbox, name, "exit 0");
+  for (const char* name : {"pidof", "sql", "StreamMgrCli", "filePes"}) {
+    FakeCommand(sandbox, name,
+                name == std::string("pidof") ? "exit 1" : "exit 0");
   }
   return sandbox;
 }
 
 void RemoveSandbox(const Sandbox& sandbox) {
   if (sandbox.dir.empty()) return;
-  std::string command = "rm -rf " + ShellQuoted(sandbox.dir);
-  if (system(command.c_str()) != 0)
+  if (system(("rm -rf " + ShellQuoted(sandbox.dir)).c_str()) != 0)
     ADD_FAILURE() << "cannot remove " << sandbox.dir;
 }
 
 void CreateCatalogue(const Sandbox& sandbox, const std::string& sql) {
   mkdir((sandbox.hd + "/streammgr").c_str(), 0755);
-  sqlite3* catalogue = nullptr;
-  std::string path = sandbox.hd + "/streammgr/stream.db";
-  ASSERT_EQ(SQLITE_OK, sqlite3_open(path.c_str(), &catalogue));
-  char* error = nullptr;
-  std::string all = std::string(RecorderSchemaSql()) + sql;
-  int rc = sqlite3_exec(catalogue, all.c_str(), nullptr, nullptr, &error);
-  EXPECT_EQ(SQLITE_OK, rc) << (error ? error : "");
-  sqlite3_free(error);
-  sqlite3_close(catalogue);
+  RunOnCatalogue(sandbox, RecorderSchemaSql() + sql,
+                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
 }
 
 std::string QueryCatalogue(const Sandbox& sandbox, const std::string& sql) {
-  sqlite3* catalogue = nullptr;
-  std::string path = sandbox.hd + "/streammgr/stream.db";
-  std::string rows;
-  if (sqlite3_open_v2(path.c_str(), &catalogue, SQLITE_OPEN_READONLY,
-                      nullptr) != SQLITE_OK) {
-    ADD_FAILURE() << "cannot open " << path;
-    sqlite3_close(catalogue);
-    return rows;
-  }
-  sqlite3_stmt* stmt = nullptr;
-  if (sqlite3_prepare_v2(catalogue, sql.c_str(), -1, &stmt, nullptr) !=
-      SQLITE_OK) {
-    ADD_FAILURE() << sqlite3_errmsg(catalogue);
-  } else {
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-      for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-        const unsigned char* text = sqlite3_column_text(stmt, i);
-        if (i > 0) rows += "|";
-        rows += text ? reinterpret_cast<const char*>(text) : "NULL";
-      }
-      rows += "\n";
-    }
-  }
-  sqlite3_finalize(stmt);
-  sqlite3_close(catalogue);
-  return rows;
+  return RunOnCatalogue(sandbox, sql, SQLITE_OPEN_READONLY);
 }
 
 void FakeCommand(const Sandbox& sandbox, const std::string& name,
-                 const std::string& body) {
-  MakeExecutable(sandbox.bin + "/" + name, FakeScript(sandbox, name, body));
+                 const std::string& body, mode_t mode) {
+  const std::string path = sandbox.bin + "/" + name;
+  std::remove(path.c_str());
+  if (mode == 0) return;
+  WriteFile(path, "#!/bin/sh\nprintf '%s\\n' \"$*\" >> " +
+                      ShellQuoted(sandbox.logs + "/" + name + ".log") + "\n" +
+                      body + "\n");
+  chmod(path.c_str(), mode);
 }
 
 void StageEvent(const Sandbox& sandbox, const std::string& reid,
@@ -242,29 +204,29 @@ std::string ReadFile(const std::string& path) {
 
 RunResult RunDb(const Sandbox& sandbox, const std::vector<std::string>& args,
                 const RunOptions& options) {
-  RunResult result;
-  std::string script = sandbox.dir + "/run.sh";
-  WriteFile(script, RunScript(sandbox, args, options));
-  std::string command = "unshare --mount --net -- /bin/sh " +
-                        ShellQuoted(script) + " > " +
-                        ShellQuoted(sandbox.dir + "/harness.out") + " 2>&1";
-  int shell = system(command.c_str());
-  std::string status = ReadFile(sandbox.dir + "/status");
+  const std::string dir = sandbox.dir + "/";
+  // What an earlier run of the case left must not be taken for this one's.
+  for (const char* name : {"out", "err", "status"}) {
+    std::remove((dir + name).c_str());
+  }
+  WriteFile(dir + "run.sh", RunScript(sandbox, args, options));
+  const int shell = system(("cd " + ShellQuoted(dir) +
+                            " && unshare --mount --net -- /bin/sh run.sh > "
+                            "harness.out 2>&1")
+                               .c_str());
+  const std::string status = ReadFile(dir + "status");
   if (status.empty()) {
     ADD_FAILURE() << "the sandbox could not be set up (namespaces need root): "
                   << "exit " << WEXITSTATUS(shell) << " "
-                  << ReadFile(sandbox.dir + "/harness.err")
-                  << ReadFile(sandbox.dir + "/harness.out");
-    return result;
+                  << ReadFile(dir + "harness.err")
+                  << ReadFile(dir + "harness.out");
+    return RunResult();
   }
-  result.out = ReadFile(sandbox.dir + "/out");
-  result.err = ReadFile(sandbox.dir + "/err");
-  result.status = atoi(status.c_str());
   // No case gives the daemon a statement it cannot prepare, so anything it
   // writes to stderr is a fault, such as a sanitizer's report.
-  if (options.daemon && !ReadFile(sandbox.dir + "/daemon.err").empty()) {
+  if (options.daemon && !ReadFile(dir + "daemon.err").empty()) {
     ADD_FAILURE() << "StreamMgr wrote to stderr: "
-                  << ReadFile(sandbox.dir + "/daemon.err");
+                  << ReadFile(dir + "daemon.err");
   }
-  return result;
+  return {ReadFile(dir + "out"), ReadFile(dir + "err"), atoi(status.c_str())};
 }

@@ -2,7 +2,9 @@
 #define DB_TESTS_SANDBOX_H_
 
 #include <gtest/gtest.h>
+#include <sys/types.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,8 +23,6 @@ struct RunOptions {
   // namespaces, and let the fake pidof print its pid.
   bool daemon = false;
   std::vector<std::string> daemonArgs;
-  // Bind a listener at /dev/log; what it receives lands in logs/syslog.
-  bool captureSyslog = false;
   // Where db's stdout goes instead of the case's out file (such as
   // "/dev/full", or "&-" to close it), or a command that reads it and
   // writes the out file.
@@ -42,13 +42,25 @@ struct RunOptions {
   int clientMaxWaitMs = 0;
   // With a limit, db's stack may grow to this many KiB (`ulimit -s`).
   int stackKiB = 0;
+  // The TZ that db runs in.
+  std::string timeZone = "UTC";
 };
 
+// What a run wrote on stdout and stderr, and its exit status; compared and
+// printed whole.
 struct RunResult {
   std::string out;
   std::string err;
   int status = -1;
 };
+bool operator==(const RunResult& a, const RunResult& b);
+void PrintTo(const RunResult& run, std::ostream* os);
+
+// What a run that wrote `out` and `err` and ended with `status` returns.
+inline RunResult Expected(const std::string& out, const std::string& err = "",
+                          int status = 0) {
+  return {out, err, status};
+}
 
 // Makes a fresh case directory with silent fakes of pidof, sql,
 // StreamMgrCli and filePes that log their arguments to logs/NAME.log.
@@ -61,9 +73,9 @@ void CreateCatalogue(const Sandbox& sandbox, const std::string& sql);
 std::string QueryCatalogue(const Sandbox& sandbox, const std::string& sql);
 
 // Replaces the fake `name` with a script running `body` (after the line
-// that logs its arguments).
+// that logs its arguments) with permissions `mode`; mode 0 leaves none.
 void FakeCommand(const Sandbox& sandbox, const std::string& name,
-                 const std::string& body);
+                 const std::string& body, mode_t mode = 0755);
 
 // Stages event `reid`: writes hd/connectionmgr/REID.mtd holding `mtd` and
 // an REID.xml whose streams element holds `streams`.
@@ -73,8 +85,8 @@ void StageEvent(const Sandbox& sandbox, const std::string& reid,
 void WriteFile(const std::string& path, const std::string& content);
 std::string ReadFile(const std::string& path);
 
-// Runs the shipped db with `args`; the case fails loudly when the sandbox
-// cannot be set up.
+// Runs the shipped db with `args` in the case directory; what it logs lands
+// in logs/syslog. The case fails loudly when the sandbox cannot be set up.
 RunResult RunDb(const Sandbox& sandbox, const std::vector<std::string>& args,
                 const RunOptions& options = RunOptions());
 

@@ -41,16 +41,7 @@ const char kTwoPartsReport[] =
     "  Verify last part >= 2 sec...PASS\n"
     "  Checking totalParts.........PASS\n";
 
-class SplitAnalysisTest : public SandboxTest {
- protected:
-  void ExpectReport(const std::vector<std::string>& args,
-                    const std::string& out, bool overIpc = false) {
-    RunResult run = RunDb(sandbox_, args, RunOptions{overIpc, {}});
-    EXPECT_EQ(out, run.out);
-    EXPECT_EQ("", run.err);
-    EXPECT_EQ(0, run.status);
-  }
-};
+using SplitAnalysisTest = SandboxTest;
 
 // Flags and the limit stay for later -a; disk analysis wins over split.
 // The catalogue holds no stream files.
@@ -60,16 +51,16 @@ TEST_F(SplitAnalysisTest, ArgumentsDispatchAndTheSixLineExample) {
       std::string(kEvents) + "('r1','G',1,2,100,200), ('r2','G',2,2,194,300);");
   for (const char* reid : {"r1", "r2"}) StagePart(sandbox_, reid, 1000);
   const std::string report = kTwoPartsReport;
-  ExpectReport({"-a", "x", "-a", "sx", "-a", "sz4", "-a", "ds"},
-               report + "\n" + report +
-                   "  Verify part sizes <  4 GB...PASS\n\n"
-                   "File count = 0\n\n");
-  ExpectReport({"-a", "z4", "-a", "s", "-a", "zs12", "-a", "sz100", "-a",
-                "sz4d", "-a", "s"},
-               report + "  Verify part sizes <  4 GB...PASS\n\n" + report +
-                   "  Verify part sizes < 12 GB...PASS\n\n" + report +
-                   "  Verify part sizes < 100 GB...PASS\n\n"
-                   "File count = 0\n\nFile count = 0\n\n");
+  EXPECT_EQ(Expected(report + "\n" + report +
+                     "  Verify part sizes <  4 GB...PASS\n\n"
+                     "File count = 0\n\n"),
+            RunDb(sandbox_, {"-a", "x", "-a", "sx", "-a", "sz4", "-a", "ds"}));
+  EXPECT_EQ(Expected(report + "  Verify part sizes <  4 GB...PASS\n\n" +
+                     report + "  Verify part sizes < 12 GB...PASS\n\n" +
+                     report + "  Verify part sizes < 100 GB...PASS\n\n" +
+                     "File count = 0\n\nFile count = 0\n\n"),
+            RunDb(sandbox_, {"-a", "z4", "-a", "s", "-a", "zs12", "-a", "sz100",
+                             "-a", "sz4d", "-a", "s"}));
   // A disk analysis of no files starts no command.
   EXPECT_EQ("", ReadFile(sandbox_.logs + "/StreamMgrCli.log") +
                     ReadFile(sandbox_.logs + "/filePes.log"));
@@ -121,8 +112,8 @@ TEST_F(SplitAnalysisTest, ChecksEveryGroupInByteOrderOnBothPaths) {
             "FAIL\n    Part 2 doesn't have 2-second overlap:  ticks = 5\n") +
       Group("under", "PASS\n", "PASS", "PASS", "PASS") + Group("\xff") + "\n";
   for (bool overIpc : {false, true}) {
-    SCOPED_TRACE(overIpc ? "over IPC" : "direct");
-    ExpectReport({"-a", "sz1"}, report, overIpc);
+    EXPECT_EQ(Expected(report), RunDb(sandbox_, {"-a", "sz1"}, {overIpc, {}}))
+        << overIpc;
   }
 }
 

@@ -3,71 +3,54 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include "tests/listing_heads.h"
 #include "tests/sandbox.h"
 
 namespace {
 
-const char kUsageBody[] =
-    "         [-h] or [--help] or [--usage] Shows this help message\n"
-    "         [-a] or [--analyze] <d|s[z]>  Analyze the database and stream "
-    "files (d = entire disk, s = split events)\n"
-    "                    d = Analyze entire disk: all possible split points A) "
-    "playable within 2 seconds, B) on frame boundary\n"
-    "                    s = Analyze all split events: total parts, 2-sec "
-    "overlap, last part >= 2 sec\n"
-    "                    znn = Optional split event verification that all "
-    "parts are < nn GB in size\n"
-    "         [-d] or [--delete] <reid>  Delete this REID or all events with "
-    "this groupId\n"
-    "                 [--deleteall]      Delete all events\n"
-    "         [-e] or [--events]         Display the events table\n"
-    "         [-f] or [--files] <[*?num]s[0-3]cfklnrt>   Display the files "
-    "table.  One or more options required:\n"
-    "                    Options can be combined, and are processed in the "
-    "order entered (might be important for sorting).\n"
-    "                    [*?num] = Display a specific file num (or combined "
-    "with wildcards). Default sort by num\n"
-    "                    s[0-3]  = Display a specific stream number (i.e. show "
-    "file chain).  Default sort by start tick\n"
-    "                    a = Display allocated file(s) (to be written next). "
-    "Default sort by start tick\n"
-    "                    c = Display current file(s) being written. Default "
-    "sort by start tick\n"
-    "                    f = Display 'Free' or 'UsedFree' files.  Default sort "
-    "by start tick\n"
-    "                    k = Display 'UsedKeep' files (i.e. files locked by "
-    "untransferred events). Default sort by start tick\n"
-    "                    l = Limit output to the first 20 items.\n"
-    "                    n = Sort by file number\n"
-    "                    r = Reverse the sort\n"
-    "                    t = Sort by start tick\n"
-    "                    NOTE: if * is used, entire string must be enclosed in "
-    "single quotes: e.g. '*r'\n"
-    "                    Example: db -f '*r' = display all files, reverse "
-    "sorted by (default) file number\n"
-    "                    Example: db -f 20?tr = display files 200-209, reverse "
-    "sorted by start tick\n"
-    "                    Example: db -f s0f = display free files for stream 0, "
-    "sorted by (default) start tick\n"
-    "                    Example: db -f s2 = display file chain for stream 2, "
-    "sorted by (default) start tick\n"
-    "         [-r] or [--reid] <reid>  Display only this REID or groupId\n"
-    "         [-p] or [--split]        Display only events that have been "
-    "split\n"
-    "         [-s] or [--status]       Display the status table\n"
-    "         [-t] or [--tables]       Display the list of tables and number "
-    "of rows in each\n"
-    "         [-u] or [--un]           Display only events that are "
-    "un-transferred (and un-confirmed)\n"
-    "\n";
+// The help screen from the end of its "Usage: PROGRAM" line.
+const char kUsageBody[] = R"(
+         [-h] or [--help] or [--usage] Shows this help message
+         [-a] or [--analyze] <d|s[z]>  Analyze the database and stream files (d = entire disk, s = split events)
+                    d = Analyze entire disk: all possible split points A) playable within 2 seconds, B) on frame boundary
+                    s = Analyze all split events: total parts, 2-sec overlap, last part >= 2 sec
+                    znn = Optional split event verification that all parts are < nn GB in size
+         [-d] or [--delete] <reid>  Delete this REID or all events with this groupId
+                 [--deleteall]      Delete all events
+         [-e] or [--events]         Display the events table
+         [-f] or [--files] <[*?num]s[0-3]cfklnrt>   Display the files table.  One or more options required:
+                    Options can be combined, and are processed in the order entered (might be important for sorting).
+                    [*?num] = Display a specific file num (or combined with wildcards). Default sort by num
+                    s[0-3]  = Display a specific stream number (i.e. show file chain).  Default sort by start tick
+                    a = Display allocated file(s) (to be written next). Default sort by start tick
+                    c = Display current file(s) being written. Default sort by start tick
+                    f = Display 'Free' or 'UsedFree' files.  Default sort by start tick
+                    k = Display 'UsedKeep' files (i.e. files locked by untransferred events). Default sort by start tick
+                    l = Limit output to the first 20 items.
+                    n = Sort by file number
+                    r = Reverse the sort
+                    t = Sort by start tick
+                    NOTE: if * is used, entire string must be enclosed in single quotes: e.g. '*r'
+                    Example: db -f '*r' = display all files, reverse sorted by (default) file number
+                    Example: db -f 20?tr = display files 200-209, reverse sorted by start tick
+                    Example: db -f s0f = display free files for stream 0, sorted by (default) start tick
+                    Example: db -f s2 = display file chain for stream 2, sorted by (default) start tick
+         [-r] or [--reid] <reid>  Display only this REID or groupId
+         [-p] or [--split]        Display only events that have been split
+         [-s] or [--status]       Display the status table
+         [-t] or [--tables]       Display the list of tables and number of rows in each
+         [-u] or [--un]           Display only events that are un-transferred (and un-confirmed)
+
+)";
 
 // The help screen: `message` on a line of its own when there is one, then
 // the body, closed by the status line that the probe decided.
 std::string Usage(const char* status, const std::string& message = "") {
   std::string text = "\n\n";
   if (!message.empty()) text += message + "\n";
-  return text + "Usage: " + DB_BINARY + "\n" + kUsageBody + status;
+  return text + "Usage: " + DB_BINARY + kUsageBody + status;
 }
 
 const char kNotRunning[] = "StreamMgr is currently NOT running\n\n";
@@ -76,13 +59,7 @@ const char kSizesUnreadable[] =
     "unable to prepare: select number, size from streamfilesmainunable to "
     "access database\n";
 
-class StartupTest : public ::testing::Test {
- protected:
-  void SetUp() override { sandbox_ = MakeSandbox(); }
-  void TearDown() override { RemoveSandbox(sandbox_); }
-
-  Sandbox sandbox_;
-};
+using StartupTest = SandboxTest;
 
 // No streammgr directory, then the directory without the catalogue: db
 // alone never opens it; an option reports the open code as the exit status,
@@ -91,31 +68,25 @@ class StartupTest : public ::testing::Test {
 TEST_F(StartupTest, UsageAloneNeedsNoCatalogueAndOpenFailureIsTheStatus) {
   for (bool directory : {false, true}) {
     if (directory) mkdir((sandbox_.hd + "/streammgr").c_str(), 0755);
-    RunResult bare = RunDb(sandbox_, {});
-    EXPECT_EQ(Usage(kNotRunning), bare.out);
-    EXPECT_EQ("", bare.err);
-    EXPECT_EQ(0, bare.status);
-    RunResult run = RunDb(sandbox_, {"-t"});
-    EXPECT_EQ(std::string("error opening sqlite3\n") + kSizesUnreadable +
-                  "unable to prepare: select tbl_name from sqlite_master "
-                  "where type='table'",
-              run.err);
-    EXPECT_EQ(14, run.status);
+    const std::string opening =
+        std::string("error opening sqlite3\n") + kSizesUnreadable;
+    const std::string err = opening +
+                            "unable to prepare: select tbl_name from "
+                            "sqlite_master where type='table'";
     RunOptions full;
     full.stdoutFile = "/dev/full";
-    RunResult unwritten = RunDb(sandbox_, {"-t"}, full);
-    EXPECT_EQ(run.err + "db: write error: No space left on device\n",
-              unwritten.err);
-    EXPECT_EQ(1, unwritten.status);
+    EXPECT_EQ(Expected(Usage(kNotRunning)), RunDb(sandbox_, {}));
+    EXPECT_EQ(Expected(kTablesHeads + std::string("\n"), err, 14),
+              RunDb(sandbox_, {"-t"}));
+    EXPECT_EQ(
+        Expected("", err + "db: write error: No space left on device\n", 1),
+        RunDb(sandbox_, {"-t"}, full));
     EXPECT_EQ(0, RunDb(sandbox_, {"-h", "-t"}).status);
     EXPECT_EQ(0, RunDb(sandbox_, {"-x", "-t"}).status);
     // The outside sql would create the catalogue: it is not started.
-    RunResult statusRun = RunDb(sandbox_, {"-s"});
-    EXPECT_EQ(std::string("error opening sqlite3\n") + kSizesUnreadable,
-              statusRun.err + ReadFile(sandbox_.logs + "/sql.log"));
-    EXPECT_EQ(14, statusRun.status);
-    struct stat status;
-    EXPECT_NE(0, stat((sandbox_.hd + "/streammgr/stream.db").c_str(), &status));
+    EXPECT_EQ(Expected("", opening, 14), RunDb(sandbox_, {"-s"}));
+    EXPECT_EQ("", ReadFile(sandbox_.logs + "/sql.log"));
+    EXPECT_NE(0, access((sandbox_.hd + "/streammgr/stream.db").c_str(), F_OK));
   }
 }
 
@@ -123,12 +94,11 @@ TEST_F(StartupTest, UsageAloneNeedsNoCatalogueAndOpenFailureIsTheStatus) {
 TEST_F(StartupTest, UsageSaysRunningWhileStreamMgrRunsAndAsksItNothing) {
   CreateCatalogue(sandbox_, "");
   const std::string requests = sandbox_.dir + "/requests";
-  const RunOptions daemon{true, {"--request-log", requests}};
-  EXPECT_EQ(Usage(kRunning), RunDb(sandbox_, {}, daemon).out);
-  RunResult run = RunDb(sandbox_, {"-h"}, daemon);
-  EXPECT_EQ(Usage(kRunning), run.out);
-  EXPECT_EQ("", run.err);
-  EXPECT_EQ(0, run.status);
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{}, {"-h"}}) {
+    EXPECT_EQ(Expected(Usage(kRunning)),
+              RunDb(sandbox_, args, {true, {"--request-log", requests}}));
+  }
   EXPECT_EQ("", ReadFile(requests));
 }
 
@@ -136,25 +106,21 @@ TEST_F(StartupTest, UsageSaysRunningWhileStreamMgrRunsAndAsksItNothing) {
 // ambiguous, so unknown, and a missing argument is unknown too.
 TEST_F(StartupTest, HelpAndUnknownOptionsShowTheScreenInCommandLineOrder) {
   CreateCatalogue(sandbox_, "");
-  RunResult run = RunDb(sandbox_, {"--help", "-x", "-t", "--del", "5",
-                                   "--usage", "--nope", "--he", "-f"});
   const std::string help = Usage(kNotRunning);
   const std::string unknown =
       Usage(kNotRunning, "Error: unknown option specified");
-  EXPECT_EQ(help + unknown +
-                "\nTable Name    Entries\n============  =======\n"
-                "events             0\neventanswers       0\n"
-                "streamfiles        0\nstatus             0\n\n" +
-                unknown + help + unknown + help + unknown,
-            run.out);
   const std::string program = DB_BINARY;
-  EXPECT_EQ(program + ": invalid option -- 'x'\n" + program +
-                ": option '--del' is ambiguous; possibilities: '--delete' "
-                "'--deleteall'\n" +
-                program + ": unrecognized option '--nope'\n" + program +
-                ": option requires an argument -- 'f'\n",
-            run.err);
-  EXPECT_EQ(0, run.status);
+  EXPECT_EQ(Expected(help + unknown + kTablesHeads +
+                         "events             0\neventanswers       0\n"
+                         "streamfiles        0\nstatus             0\n\n" +
+                         unknown + help + unknown + help + unknown,
+                     program + ": invalid option -- 'x'\n" + program +
+                         ": option '--del' is ambiguous; possibilities: "
+                         "'--delete' '--deleteall'\n" +
+                         program + ": unrecognized option '--nope'\n" +
+                         program + ": option requires an argument -- 'f'\n"),
+            RunDb(sandbox_, {"--help", "-x", "-t", "--del", "5", "--usage",
+                             "--nope", "--he", "-f"}));
 }
 
 // The catalogue has no file table and the pool is missing. The sizes that
@@ -162,21 +128,20 @@ TEST_F(StartupTest, HelpAndUnknownOptionsShowTheScreenInCommandLineOrder) {
 TEST_F(StartupTest, MissingPoolAndFileTableAreReportedAndStartUpGoesOn) {
   CreateCatalogue(sandbox_, "drop table streamfiles;");
   ASSERT_EQ(0, rmdir((sandbox_.hd + "/streams").c_str()));
-  RunResult run = RunDb(sandbox_, {"-h"});
-  EXPECT_EQ(std::string(" cannot proceed without fileAccess initialized\n") +
-                kSizesUnreadable,
-            run.err);
-  EXPECT_EQ(Usage(kNotRunning), run.out);
-  EXPECT_EQ(1, run.status);
+  EXPECT_EQ(Expected(Usage(kNotRunning),
+                     std::string(" cannot proceed without fileAccess "
+                                 "initialized\n") +
+                         kSizesUnreadable,
+                     1),
+            RunDb(sandbox_, {"-h"}));
 }
 
 TEST_F(StartupTest, UnreachableStreamMgrEndsTheRunWithStatusOne) {
   CreateCatalogue(sandbox_, "");
   FakeCommand(sandbox_, "pidof", "echo 1234");
-  RunResult run = RunDb(sandbox_, {"-h", "-e"});
-  EXPECT_EQ("", run.out) << "no option may run";
-  EXPECT_EQ("Error initializing the ipc connection\n", run.err);
-  EXPECT_EQ(1, run.status);
+  // No option may run.
+  EXPECT_EQ(Expected("", "Error initializing the ipc connection\n", 1),
+            RunDb(sandbox_, {"-h", "-e"}));
   EXPECT_EQ("StreamMgr\n", ReadFile(sandbox_.logs + "/pidof.log"));
 }
 

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <map>
 #include <set>
 
 #include "standin/tools/sample_events.h"
@@ -27,13 +26,9 @@ TEST(SampleDiskTest, SameSeedSameMetadataOnAnyPlatform) {
 }
 
 // On small disks too: one chain per stream, linked both ways, forward in
-// ticks and times, full files but the newest; every state (0-3), type
-// (4-7) and damage (8-10). Events with unique ids, unsplit ones in no group,
-// some with NULLs; every staging; from 20 events on, split groups healthy
-// and exactly one with each fault: a short last part before a missing part
-// before an overlap.
-TEST(SampleDiskTest, EveryDiskHoldsTogetherAndShowsEveryCase) {
-  std::set<Staging> staging;
+// ticks and times, full files but the newest; every state (0-3), type (4-7)
+// and damage (8-10).
+TEST(SampleDiskTest, EveryPoolHoldsTogetherAndShowsEveryKindOfFile) {
   for (uint64_t seed = 1; seed <= 1000; ++seed) {
     const uint32_t size = seed % 100 == 0 ? 3000 : seed % 2 == 0 ? 10 : 40;
     SamplePool pool = PlanSamplePool({seed, size, size});
@@ -58,33 +53,7 @@ TEST(SampleDiskTest, EveryDiskHoldsTogetherAndShowsEveryCase) {
                     8 + static_cast<uint32_t>(pool.data[r.number - 1].damage)});
     }
     EXPECT_EQ(std::set<uint32_t>({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}), kinds);
-    std::set<std::string> ids;
-    std::map<std::string, int> faults;  // by kind, "healthy" groups too
-    std::map<std::string, std::vector<EventRow>> groups;
-    for (const EventRow& e : PlanSampleEvents({seed, size, size}, pool)) {
-      EXPECT_TRUE(ids.insert(e.reid).second && e.startTick < e.stopTick &&
-                  (e.part == 0) == e.groupId.empty())
-          << e.reid;
-      if (e.part != 0) groups[e.groupId].push_back(e);
-      faults["null"] += e.nullColumn != NullColumn::kNone;
-      staging.insert(e.staging);
-    }
-    for (const auto& [groupId, p] : groups) {
-      bool overlap = false;
-      for (size_t i = 1; i < p.size(); ++i)
-        overlap |= p[i].startTick != p[i - 1].stopTick - 4;
-      ++faults[p.back().stopTick - p.back().startTick < 4 ? "short"
-               : p.size() != p[0].totalParts              ? "missing"
-               : overlap                                  ? "overlap"
-                                                          : "healthy"];
-    }
-    EXPECT_TRUE(
-        faults["null"] > 0 &&
-        (size < 20 || (faults["healthy"] > 0 && faults["missing"] == 1 &&
-                       faults["overlap"] == 1 && faults["short"] == 1)))
-        << testing::PrintToString(faults);
   }
-  EXPECT_EQ(4u, staging.size());
 }
 
 TEST(TsCheckTest, NamesTheFirstFaultWhateverTheChunks) {
