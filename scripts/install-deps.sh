@@ -6,7 +6,7 @@
 set -eu
 [ $# -gt 0 ] || set -- build-essential cmake pkg-config libsqlite3-dev \
   libtinyxml-dev libgtest-dev sqlite3 util-linux mount sysvinit-utils \
-  hyperfine time clang libclang-rt-14-dev
+  hyperfine time clang libclang-rt-14-dev tzdata perl-base
 missing=""
 for package; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null |
