@@ -305,5 +305,5 @@ int main(int argc, char** argv) {
   LogClient::Instance().ProcessName("db");
   const int exitStatus = RunOptions(argc, argv, openStatus);
   probe.Finish();
-  return ExitStatus(exitStatus, openStatus == SQLITE_OK);
+  return ExitStatus(exitStatus, catalogueOpened);
 }

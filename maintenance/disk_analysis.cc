@@ -129,7 +129,8 @@ bool CopyFailureLines(uint32_t number) {
     if (std::strstr(piece, "FAIL") != nullptr) failed = true;
     if (failed) std::cout << piece;
   }
-  if (CouldNotRun(analysis.Finish()) && !failed) {
+  const bool ran = !CouldNotRun(analysis.Finish());
+  if (!failed && !ran) {
     std::cout << "FAIL: filePes could not be run\n";
     NoteFailure();
     failed = true;
