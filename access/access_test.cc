@@ -7,16 +7,8 @@
 
 #include "access/decimal.h"
 #include "access/local_time.h"
-#include "access/sql_quote.h"
 
 namespace {
-
-TEST(SqlQuoteTest, QuotesAreDoubledAndNothingElseChanges) {
-  EXPECT_EQ("''", QuotedSqlText(""));
-  EXPECT_EQ("'x'' or ''1''=''1'", QuotedSqlText("x' or '1'='1"));
-  EXPECT_EQ("'a\"b;%_\xff'", QuotedSqlText("a\"b;%_\xff"));
-  EXPECT_EQ("\"a\"\"b'c\"", QuotedSqlIdentifier("a\"b'c"));
-}
 
 // Around every power of ten and at the ends, and at a stride that meets
 // every last digit, the multiplication divides as the divide instruction.

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include "tests/sandbox.h"
@@ -164,64 +163,6 @@ TEST_F(RunFailureTest, EndingSignalRemovesTheScratchCopy) {
     EXPECT_NE(0, access((sandbox_.hd + "/1.ts").c_str(), F_OK));
     std::remove((sandbox_.hd + "/started").c_str());
     std::remove((sandbox_.hd + "/1.ts").c_str());
-  }
-}
-
-// Metadata files just under the 4 MiB that the reader takes: segments as
-// the recorder writes them, read in one pass; as many nodes as TinyXML may
-// build, segments closed by a comment, and one more; and shapes that would
-// cost TinyXML the most memory a byte (markup and text, empty elements,
-// comments, short attributes, minimal segments), refused.
-TEST_F(RunFailureTest, LargestMetadataIsSizedInBoundedMemory) {
-  CreateCatalogue(sandbox_, "insert into events(reid) values ('big');");
-  const std::string segment =
-      "<segment name=\"n\" src=\"7\" start-offset=\"100\" "
-      "stop-offset=\"300\"/>\n";
-  const std::string end = "<!-- end -->";
-  auto filled = [](const std::string& unit) {
-    std::string text;
-    while (text.size() + unit.size() < (4u << 20) - 200) text += unit;
-    return text;
-  };
-  // With the four elements around them and the comment, 100,000 nodes.
-  std::string allowed;
-  for (int i = 0; i < 19999; ++i) allowed += segment;
-  std::string wide = "<a";
-  for (int i = 0; i < 100; ++i) wide += " a" + std::to_string(i) + "=x";
-  wide += "/>";
-  const std::string refused =
-      "Failed to load XML file: /mnt/hd/connectionmgr/big.xml";
-  const struct {
-    std::string streams;
-    size_t sizeBytes;
-    std::string err;
-  } kCases[] = {
-      {filled(segment), 10 + 200 * (filled(segment).size() / segment.size()),
-       ""},
-      {allowed + end, 10 + 200 * 19999, ""},
-      {allowed + end + end, 10, refused},
-      {filled("x<>") + end, 10, refused},
-      {filled("<a/>") + end, 10, refused},
-      {filled("<!---->") + end, 10, refused},
-      {filled(wide) + end, 10, refused},
-      {filled("<s name=a src=1/>") + end, 10, refused},
-  };
-  for (const auto& c : kCases) {
-    StageEvent(sandbox_, "big", "0123456789",
-               "<stream>" + c.streams + "</stream>");
-    RunResult run = RunDb(sandbox_, {"-R", "big"});
-    char size[32];
-    snprintf(size, sizeof(size), "  Y  %11zu  ", c.sizeBytes);
-    EXPECT_NE(std::string::npos, run.out.find(size))
-        << size << c.streams.substr(0, 40);
-    EXPECT_EQ(c.err, run.err) << c.streams.substr(0, 40);
-  }
-  struct rusage usage;
-  getrusage(RUSAGE_CHILDREN, &usage);
-  // Natively: an emulator or a checker adds memory of its own.
-  if (DB_EMULATOR[0] == '\0' && getenv("DB_WRAPPER") == nullptr &&
-      !DB_SANITIZED) {
-    EXPECT_LT(usage.ru_maxrss, 64 * 1024);
   }
 }
 
