@@ -1,7 +1,6 @@
 #include "tests/sandbox.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -95,30 +94,23 @@ std::string RunScript(const Sandbox& sandbox,
   return script.str() + "exit 0\n";
 }
 
-// Runs `sql` on the case's catalogue opened with `flags`; rows as lines of
-// '|'-joined values.
+// Runs `sql` on the case's catalogue in the sqlite3 shell with `options`;
+// rows as lines of '|'-joined values.
 std::string RunOnCatalogue(const Sandbox& sandbox, const std::string& sql,
-                           int flags) {
-  const std::string path = sandbox.hd + "/streammgr/stream.db";
-  sqlite3* catalogue = nullptr;
-  char* error = nullptr;
+                           const std::string& options) {
+  const std::string script = sandbox.dir + "/catalogue.sql";
+  WriteFile(script, sql);
+  FILE* shell = popen(("sqlite3 -bail " + options + " " +
+                       ShellQuoted(sandbox.hd + "/streammgr/stream.db") +
+                       " < " + ShellQuoted(script) + " 2>&1")
+                          .c_str(),
+                      "r");
   std::string rows;
-  auto addRow = [](void* rows, int count, char** values, char**) {
-    std::string* text = static_cast<std::string*>(rows);
-    for (int i = 0; i < count; ++i) {
-      *text += (i > 0 ? "|" : "") + std::string(values[i] ? values[i] : "NULL");
-    }
-    *text += "\n";
-    return 0;
-  };
-  if (sqlite3_open_v2(path.c_str(), &catalogue, flags, nullptr) != SQLITE_OK ||
-      sqlite3_exec(catalogue, sql.c_str(), addRow, &rows, &error) !=
-          SQLITE_OK) {
-    ADD_FAILURE() << path << ": "
-                  << (error ? error : sqlite3_errmsg(catalogue));
+  char buffer[4096];
+  for (size_t n; (n = fread(buffer, 1, sizeof(buffer), shell)) > 0;) {
+    rows.append(buffer, n);
   }
-  sqlite3_free(error);
-  sqlite3_close(catalogue);
+  if (pclose(shell) != 0) ADD_FAILURE() << "sqlite3 failed: " << rows;
   return rows;
 }
 
@@ -161,12 +153,11 @@ void RemoveSandbox(const Sandbox& sandbox) {
 
 void CreateCatalogue(const Sandbox& sandbox, const std::string& sql) {
   mkdir((sandbox.hd + "/streammgr").c_str(), 0755);
-  RunOnCatalogue(sandbox, RecorderSchemaSql() + sql,
-                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+  RunOnCatalogue(sandbox, RecorderSchemaSql() + sql, "");
 }
 
 std::string QueryCatalogue(const Sandbox& sandbox, const std::string& sql) {
-  return RunOnCatalogue(sandbox, sql, SQLITE_OPEN_READONLY);
+  return RunOnCatalogue(sandbox, sql, "-readonly");
 }
 
 void FakeCommand(const Sandbox& sandbox, const std::string& name,
