@@ -74,9 +74,9 @@ TEST_F(BadInputTest, DamagedOrLockedCatalogueFailsEveryStatementUntouched) {
     WriteFile(CataloguePath(), content);
     sqlite3* other = code == "5" ? HoldLock("begin exclusive") : nullptr;
     RunResult run =
-        RunDb(sandbox_, {"-e", "-f", "*", "-d", "x", "--deleteall"});
+        RunDb(sandbox_, {"-e", "-f", "*", "-d", "x", "--deleteall", "-a", "s"});
     sqlite3_close(other);
-    EXPECT_EQ(kGiBHeads + kFilesHeads + "\n0 items\n\n", run.out) << code;
+    EXPECT_EQ(kGiBHeads + kFilesHeads + "\n0 items\n\n\n", run.out) << code;
     EXPECT_EQ(
         "unable to prepare: select number, size from streamfilesmainunable to "
         "access database\nunable to prepare: select * from events"
@@ -87,7 +87,7 @@ TEST_F(BadInputTest, DamagedOrLockedCatalogueFailsEveryStatementUntouched) {
             files + "unable to prepare: select * from " + files +
             "unable to prepare: " + countX + "stmt Error: " + code + "  sql='" +
             countX + "'\nunable to prepare: " + count + "stmt Error: " + code +
-            "  sql='" + count + "'\n",
+            "  sql='" + count + "'\nunable to prepare: select * from events",
         run.err);
     EXPECT_EQ(1, run.status) << code;
     EXPECT_EQ(content, ReadFile(CataloguePath())) << code;
