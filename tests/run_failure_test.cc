@@ -31,6 +31,10 @@ TEST_F(RunFailureTest, FailedWritesEndTheRunWithStatusOne) {
   const std::string log = sandbox_.dir + "/requests";
   const char kFull[] = "db: write error: No space left on device\n";
   const char kClosed[] = "db: write error: Bad file descriptor\n";
+  const char kFirstPage[] =
+      "count\tselect count(*) from streamfiles where number like '%' order "
+      "by number asc\nfiles\tselect * from streamfiles where number like "
+      "'%' order by number asc limit 1000 offset 0\n";
   const struct {
     std::vector<std::string> args;
     const char* stdoutFile;
@@ -41,12 +45,7 @@ TEST_F(RunFailureTest, FailedWritesEndTheRunWithStatusOne) {
        "/dev/full",
        kFull,
        "events\tselect * from events\nsettings\t\n"},
-      {{"-f", "*", "-t"},
-       "/dev/full",
-       kFull,
-       "count\tselect count(*) from streamfiles where number like '%' order "
-       "by number asc\nfiles\tselect * from streamfiles where number like "
-       "'%' order by number asc limit 1000 offset 0\n"},
+      {{"-f", "*", "-t"}, "/dev/full", kFull, kFirstPage},
       {{"-t"},
        "/dev/full",
        kFull,
@@ -57,6 +56,7 @@ TEST_F(RunFailureTest, FailedWritesEndTheRunWithStatusOne) {
       {{"-s", "-t"}, "/dev/full", kFull, ""},
       {{"-t"}, "&-", kClosed, nullptr},
       {{"-s"}, "&-", kClosed, nullptr},
+      {{"-f", "*", "-t"}, "&-", kClosed, kFirstPage},
   };
   for (bool overIpc : {false, true}) {
     for (const auto& c : kCases) {
