@@ -86,6 +86,11 @@ TEST(XmlSizingTest, BothReadersSumSegmentsUntilTheFirstFault) {
        "</stream>",
        false, 0, kStop},
       {"<stream><s name='a' src='1' stop-offset=''/></stream>", true, 0, kStop},
+      // Nested deeper than the recorder ever nests: left to TinyXML.
+      {"<stream><s name='a' src='1' stop-offset='10'><n><n><n><n><n><n><n><n>"
+       "<n><n><n><n><n/></n></n></n></n></n></n></n></n></n></n></n></n></s></"
+       "stream>",
+       false, 10, nullptr},
   };
   for (const auto& row : kRows) {
     for (const std::string prefix : {"", "\xef\xbb\xbf", "<!-- c -->"}) {
