@@ -57,17 +57,6 @@ std::string Events(const std::string& rows) {
 
 using EventListingsTest = SandboxTest;
 
-TEST_F(EventListingsTest, EmptyTableShowsOnlyTheHeads) {
-  CreateCatalogue(sandbox_, "");
-  for (bool daemon : {false, true}) {
-    EXPECT_EQ(Expected(kHeadGiB + kHeadBytes),
-              RunDb(sandbox_, {"-e", "-E"}, {daemon, {}}))
-        << daemon;
-  }
-  // No NULL check run.
-  EXPECT_EQ("", ReadFile(sandbox_.logs + "/sql.log"));
-}
-
 // In Berlin the event starts and stops on either side of the change from
 // summer time, and was exported before the change to it; the file starts
 // and stops on either side of that change.
