@@ -68,7 +68,8 @@ TEST_F(SplitAnalysisTest, ArgumentsDispatchAndTheSixLineExample) {
 
 // Groups are inserted out of byte order; \xff sorts last only when bytes
 // compare unsigned. Ticks wrap in 32 bits. A part's size passes when it is
-// staged, above 0 bytes and under the limit (unstaged parts fail).
+// staged, above 0 bytes and under the limit (unstaged parts fail). What the
+// sizing reports comes after the line it belongs to, on one terminal.
 TEST_F(SplitAnalysisTest, ChecksEveryGroupInByteOrderOnBothPaths) {
   CreateCatalogue(
       sandbox_,
@@ -85,11 +86,12 @@ TEST_F(SplitAnalysisTest, ChecksEveryGroupInByteOrderOnBothPaths) {
           "('o1','Own',1,3,100,200), ('o2','Own',2,2,196,199),"
           "('x','\xff',1,1,100,200), ('u','',1,1,100,101),"
           "('empty','empty',1,1,0,10), ('exact','exact',1,1,0,10),"
-          "('under','under',1,1,0,10);"
+          "('under','under',1,1,0,10), ('bad','bad',1,1,0,10);"
           "INSERT INTO events (reid, part, totalparts) VALUES ('v', 1, 2);");
   StagePart(sandbox_, "empty", 0);
   StagePart(sandbox_, "exact", 1073741824);  // 2^30
   StagePart(sandbox_, "under", 1073741823);
+  StageEvent(sandbox_, "bad", "", "<stream>");
   const std::string report =
       Group("0,1", "PASS\n", "PASS",
             "FAIL:  expectedTotalParts=2  actualUniquePartNums=2  "
@@ -102,7 +104,10 @@ TEST_F(SplitAnalysisTest, ChecksEveryGroupInByteOrderOnBothPaths) {
       Group("Own", "PASS\n", "FAIL",
             "FAIL:  expectedTotalParts=3  actualUniquePartNums=2  "
             "lastPartNum=2") +
-      Group("Wrap") + Group("empty") + Group("exact") +
+      Group("Wrap") +
+      Group("bad",
+            "Failed to load XML file: /mnt/hd/connectionmgr/bad.xmlPASS\n") +
+      Group("empty") + Group("exact") +
       Group("gap",
             "FAIL\n    Part 2 doesn't have 2-second overlap:  ticks = -10\n") +
       Group("t3",
@@ -111,8 +116,11 @@ TEST_F(SplitAnalysisTest, ChecksEveryGroupInByteOrderOnBothPaths) {
       Group("t5",
             "FAIL\n    Part 2 doesn't have 2-second overlap:  ticks = 5\n") +
       Group("under", "PASS\n", "PASS", "PASS", "PASS") + Group("\xff") + "\n";
+  RunOptions options;
+  options.mergeStderr = true;
   for (bool overIpc : {false, true}) {
-    EXPECT_EQ(Expected(report), RunDb(sandbox_, {"-a", "sz1"}, {overIpc, {}}))
+    options.daemon = overIpc;
+    EXPECT_EQ(Expected(report), RunDb(sandbox_, {"-a", "sz1"}, options))
         << overIpc;
   }
 }
